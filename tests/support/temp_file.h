@@ -1,0 +1,58 @@
+// A catalogue file written for one test and removed after it.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = std::string(TmpRoot()) + "/catassist-XXXXXX";
+    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir() {
+    if (!path_.empty()) {
+      const std::string command = "rm -rf '" + path_ + "'";
+      [[maybe_unused]] const int ignored = std::system(command.c_str());
+    }
+  }
+  const std::string& path() const { return path_; }
+
+  // Writes `bytes` to `name` inside the folder and returns the full path.
+  std::string Write(const std::string& name, std::string_view bytes) const {
+    const std::string full = path_ + "/" + name;
+    if (std::FILE* file = std::fopen(full.c_str(), "wb")) {
+      std::fwrite(bytes.data(), 1, bytes.size(), file);
+      std::fclose(file);
+    }
+    return full;
+  }
+
+ private:
+  static const char* TmpRoot() {
+    const char* root = std::getenv("TMPDIR");
+    return root != nullptr && root[0] != '\0' ? root : "/tmp";
+  }
+  std::string path_;
+};
+
+// Joins lines with the given line end after each.
+inline std::string Lines(std::initializer_list<std::string_view> lines,
+                         std::string_view end = "\r\n") {
+  std::string out;
+  for (const std::string_view line : lines) {
+    out.append(line);
+    out.append(end);
+  }
+  return out;
+}
+
+}  // namespace testing_support
