@@ -27,10 +27,10 @@ enum {
 
 // Results of _StartAssist.
 enum {
-  kAssistFound = 1,          // outputs valid, passed through the host's StripLF
-  kAssistNotFound = 0,       // cancelled, or no usable entry for the name
-  kAssistDialogError = -1,   // the open-file dialog failed; outputs untouched
-  kAssistCannotOpen = -2,    // the chosen catalogue cannot be opened; outputs untouched
+  kAssistFound = 1,         // outputs valid, passed through the host's StripLF
+  kAssistNotFound = 0,      // cancelled, or no usable entry for the name
+  kAssistDialogError = -1,  // the open-file dialog failed; outputs untouched
+  kAssistCannotOpen = -2,   // the chosen catalogue cannot be opened; outputs untouched
 };
 
 // Tells the user there is nothing to configure. Returns 1.

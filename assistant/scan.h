@@ -23,8 +23,8 @@ class ScanObserver : public catalog::GuessPrompt {
 };
 
 struct ScanResult {
-  bool found = false;                // an entry was found or a guessed title accepted
-  std::uint64_t entryStart = 0;      // offset of the line that led to it, when found
+  bool found = false;            // an entry was found or a guessed title accepted
+  std::uint64_t entryStart = 0;  // offset of the line that led to it, when found
   catalog::Layout layout = catalog::Layout::Guess;  // how it was read, when found
 };
 

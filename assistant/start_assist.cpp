@@ -127,4 +127,3 @@ int StartAssist(host::Window owner, char* fileName, char* abstract, char* keywor
 }
 
 }  // namespace assistant
-

@@ -47,7 +47,9 @@ bool CatalogReader::Fill() {
   return true;
 }
 
-bool CatalogReader::AtEnd() { return ended_ || failed_ || !Fill(); }
+bool CatalogReader::AtEnd() {
+  return ended_ || failed_ || !Fill();
+}
 
 void CatalogReader::Seek(std::uint64_t offset) {
   offset_ = offset;

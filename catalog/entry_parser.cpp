@@ -17,15 +17,21 @@ constexpr char kHeadedRule[] = "--------------------";
 // Word starts counted before the guessed title begins.
 constexpr int kGuessWordStarts = 4;
 
-bool Contains(const char* line, const char* what) { return std::strstr(line, what) != nullptr; }
+bool Contains(const char* line, const char* what) {
+  return std::strstr(line, what) != nullptr;
+}
 
-bool IsSizeLine(const char* line) { return Contains(line, "Bytes:") && Contains(line, "Count:"); }
+bool IsSizeLine(const char* line) {
+  return Contains(line, "Bytes:") && Contains(line, "Count:");
+}
 
 bool IsKeywordsLine(const char* line) {
   return std::strchr(line, ':') != nullptr && Contains(line, "Keywords");
 }
 
-bool IsBlank(int c) { return c == ' ' || c == '\r' || c == '\n'; }
+bool IsBlank(int c) {
+  return c == ' ' || c == '\r' || c == '\n';
+}
 
 // Replaces `to` with as much of `text` as fits, always zero-terminated.
 template <std::size_t N>

@@ -69,9 +69,9 @@ Parsed Parse(const ParseCall& call) {
   return parsed;
 }
 
-const std::string kSpaced = Lines({"name.zip", "Bytes: 1200  Count: 4  Date: 01-02-93", "",
-                                   "Title: X", "Keywords: Y", "", "first line", "", "second line",
-                                   "[1] uploaded by someone", "later.zip"});
+const std::string kSpaced =
+    Lines({"name.zip", "Bytes: 1200  Count: 4  Date: 01-02-93", "", "Title: X", "Keywords: Y", "",
+           "first line", "", "second line", "[1] uploaded by someone", "later.zip"});
 
 TEST(ParseEntry, ReadsSpacedEntryWithoutItsBlankLines) {
   const Parsed p = Parse({kSpaced});
@@ -192,10 +192,14 @@ TEST(ParseEntry, AbstractNeverReaches799Characters) {
   const std::string before(700, 'a');
   for (const std::size_t length : {98U, 99U, 100U}) {
     const std::string line(length, 'b');
-    const Parsed p = Parse({Lines({"name.zip", "Bytes: Count:", "Title: T", "Keywords: K", line,
-                                   "not reached", "[1]"},
-                                  "\n"),
-                            "NAME.ZIP", 0, EntryResult::Unrecognised, {}, before});
+    const Parsed p = Parse(
+        {Lines({"name.zip", "Bytes: Count:", "Title: T", "Keywords: K", line, "not reached", "[1]"},
+               "\n"),
+         "NAME.ZIP",
+         0,
+         EntryResult::Unrecognised,
+         {},
+         before});
     EXPECT_EQ(p.result, EntryResult::Found);
     if (length == 98) {
       EXPECT_EQ(p.abstract, before + line);  // 798 now: the next line no longer fits
@@ -219,9 +223,8 @@ TEST(IsNameLine, DropsOnlyOneTrailingCharacter) {
     bool matches;
   };
   const Case cases[] = {
-      {"name.zip\r", true}, {"NAME.ZIP", true},     {"name.zipX", true},
-      {"name.zip1\r", false}, {"name.zip\r\r", false}, {" name.zip", false},
-      {"name.zi", false},
+      {"name.zip\r", true},    {"NAME.ZIP", true},   {"name.zipX", true}, {"name.zip1\r", false},
+      {"name.zip\r\r", false}, {" name.zip", false}, {"name.zi", false},
   };
   for (const Case& c : cases) {
     std::string line = c.line;
@@ -236,9 +239,9 @@ TEST(GuessTitle, OffersTextFromTheFifthWord) {
   };
   const Case cases[] = {
       {"NAME.ZIP 12345 01-02-93 x Great Game Of Cards\r\nnext\r\n", "Great Game Of Cards\r"},
-      {"  NAME.ZIP 12345 01-02-93 Great Game\r\n", "Great Game\r"},  // leading blanks: 4th word
+      {"  NAME.ZIP 12345 01-02-93 Great Game\r\n", "Great Game\r"},    // leading blanks: 4th word
       {"NAME.ZIP 12\r\nalpha beta gamma delta\r\n", "gamma delta\r"},  // count runs on
-      {"NAME.ZIP\ta b c d e\n", "e"},  // a tab is a word character
+      {"NAME.ZIP\ta b c d e\n", "e"},                                  // a tab is a word character
   };
   for (const Case& c : cases) {
     const Parsed p = Parse({c.catalogue, "NAME.ZIP", 0, EntryResult::Unrecognised, {false}});
@@ -262,8 +265,7 @@ TEST(GuessTitle, LongGuessIsCutAt78AndReadingResumesMidLine) {
 }
 
 TEST(GuessTitle, AsksNothingAfterYesOrAtTheEndOfTheFile) {
-  const Parsed after = Parse({"NAME.ZIP 1 2 3 title\n", "NAME.ZIP", 0,
-                              EntryResult::KeepSearching});
+  const Parsed after = Parse({"NAME.ZIP 1 2 3 title\n", "NAME.ZIP", 0, EntryResult::KeepSearching});
   EXPECT_EQ(after.result, EntryResult::KeepSearching);
   EXPECT_TRUE(after.asked.empty());
   EXPECT_EQ(after.title, "untouched title");

@@ -77,9 +77,9 @@ class StartAssist : public ::testing::Test {
 TEST(SetupAssistant, SaysThereIsNothingToConfigure) {
   ScriptedUi ui;
   EXPECT_EQ(_SetupAssistant(ui.owner()), 1);
-  EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{
-                             {"No configuration is required for this assistant.", "Message",
-                              kExclamation}}));
+  EXPECT_EQ(ui.messages,
+            (std::vector<ShownMessage>{
+                {"No configuration is required for this assistant.", "Message", kExclamation}}));
   EXPECT_EQ(ui.dialogRuns, 0);
 }
 
@@ -128,7 +128,8 @@ TEST_F(StartAssist, ReportsADialogFailureWithItsCode) {
   call.abstract = "kept";
   call.Run(ui);
   EXPECT_EQ(call.result, -1);
-  EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{{"Error #12291 occurred.", "ERROR", kExclamation}}));
+  EXPECT_EQ(ui.messages,
+            (std::vector<ShownMessage>{{"Error #12291 occurred.", "ERROR", kExclamation}}));
   EXPECT_EQ(call.abstractAfter, "kept");
   EXPECT_EQ(call.fileNameAfter, "name.zip");
 }
@@ -139,9 +140,9 @@ TEST_F(StartAssist, ReportsACatalogueThatCannotBeOpened) {
     ui.chosenPath = path;  // a name accepted through the create prompt, then a directory
     call.Run(ui);
     EXPECT_EQ(call.result, -2);
-    EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{
-                               {"Error opening library/catalogue file: " + path + ".", "File Error",
-                                kHand}}));
+    EXPECT_EQ(ui.messages,
+              (std::vector<ShownMessage>{
+                  {"Error opening library/catalogue file: " + path + ".", "File Error", kHand}}));
     EXPECT_EQ(call.titleAfter, "");
     EXPECT_EQ(access((dir.path() + "/new.cat").c_str(), F_OK), -1) << "nothing is created";
   }
@@ -159,10 +160,10 @@ TEST_F(StartAssist, FillsTheOutputsAndTidiesThemThroughTheHost) {
   EXPECT_EQ(call.titleAfter, " A Fine Program");
   EXPECT_EQ(call.keywordsAfter, " fine program");
   EXPECT_EQ(call.abstractAfter, "Before: Does fine things. Really.");
-  EXPECT_EQ(FakeHost().calls, (std::vector<std::string>{
-                                  "GetRegistryString(Download Directorys,Area One)",
-                                  "StripLF(Before: Does fine things.\rReally.\r)",
-                                  "StripLF( fine program\r)", "StripLF( A Fine Program\r)"}));
+  EXPECT_EQ(FakeHost().calls,
+            (std::vector<std::string>{"GetRegistryString(Download Directorys,Area One)",
+                                      "StripLF(Before: Does fine things.\rReally.\r)",
+                                      "StripLF( fine program\r)", "StripLF( A Fine Program\r)"}));
 }
 
 TEST_F(StartAssist, WarnsWhenTheNameIsNotThere) {

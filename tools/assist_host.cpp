@@ -78,7 +78,8 @@ std::string BesideThisProgram(const char* name) {
 
 class Module {
  public:
-  explicit Module(const std::string& path) : handle_(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
+  explicit Module(const std::string& path)
+      : handle_(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
   Module(const Module&) = delete;
   Module& operator=(const Module&) = delete;
   ~Module() {
@@ -159,7 +160,8 @@ int main(int argc, char** argv) {
   std::vector<char> abstract(799, '\0');
   std::vector<char> keywords(198, '\0');
   std::vector<char> title(199, '\0');
-  const int result = startAssist(owner, name.data(), abstract.data(), keywords.data(), title.data());
+  const int result =
+      startAssist(owner, name.data(), abstract.data(), keywords.data(), title.data());
   std::printf("result: %d\nname: %s\ntitle: %s\nkeywords: %s\nabstract: %s\n", result,
               Printable(name.data()).c_str(), Printable(title.data()).c_str(),
               Printable(keywords.data()).c_str(), Printable(abstract.data()).c_str());

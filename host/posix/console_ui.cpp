@@ -81,7 +81,9 @@ bool AskYesNo(const char* prompt) {
   }
 }
 
-char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Fold(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Wildcard match ignoring case, as the window system matches file names: '*' any run, '?' one
 // character, and "*.*" everything, names without a dot included.
@@ -225,11 +227,11 @@ int ShowMessage(Window /*owner*/, const char* text, const char* caption, unsigne
 bool RunOpenFileDialog(Window /*owner*/, OpenFileData& data) {
   data.error = 0;
   const std::vector<Filter> filters = ParseFilters(data.filter);
-  std::size_t selected = data.filterIndex >= 1 && data.filterIndex <= filters.size()
-                             ? data.filterIndex - 1
-                             : 0;
+  std::size_t selected =
+      data.filterIndex >= 1 && data.filterIndex <= filters.size() ? data.filterIndex - 1 : 0;
   std::string directory = AbsoluteDirectory(data.initialDirectory);
-  std::string pattern = filters.empty() ? std::string("*.*") : std::string(filters[selected].pattern);
+  std::string pattern =
+      filters.empty() ? std::string("*.*") : std::string(filters[selected].pattern);
   const std::string_view extension = data.defaultExtension != nullptr ? data.defaultExtension : "";
 
   for (;;) {
@@ -244,8 +246,7 @@ bool RunOpenFileDialog(Window /*owner*/, OpenFileData& data) {
     for (const std::string& name : names) {
       std::fprintf(stderr, "    %s\n", name.c_str());
     }
-    std::fprintf(stderr,
-                 "File name (a pattern such as *.TXT lists other files; Enter cancels): ");
+    std::fprintf(stderr, "File name (a pattern such as *.TXT lists other files; Enter cancels): ");
     std::fflush(stderr);
 
     std::string answer;

@@ -9,7 +9,7 @@ namespace testing_support {
 
 struct FakeHostLibrary {
   std::optional<std::string> downloadDirectory;  // nullopt: the host has no such setting
-  std::vector<std::string> calls;                // "GetRegistryString(section,entry)", "StripLF(text)"
+  std::vector<std::string> calls;  // "GetRegistryString(section,entry)", "StripLF(text)"
 };
 
 // The one fake the linked GetRegistryString and StripLF act on; each test resets it.

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds every configuration and runs every test. Installs what is missing when run as root.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/install-deps.sh all
+
+for preset in default asan; do
+  echo "=== $preset ==="
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
