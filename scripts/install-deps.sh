@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing and we are root.
-# Usage: scripts/install-deps.sh [linux|all]
+# Usage: scripts/install-deps.sh GROUP...   (groups: linux, all)
 set -euo pipefail
-want=${1:-linux}
 
-packages=(cmake g++ make googletest libgtest-dev libgmock-dev binutils)
-if [ "$want" = all ]; then
-  packages+=(strace)
-fi
+packages=()
+for group in "${@:-linux}"; do
+  case "$group" in
+    linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
+    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace) ;;
+    *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
