@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "catalog/mention_search.h"
+
 namespace catalog {
 
 bool CatalogReader::Open(const char* path) {
@@ -99,6 +101,15 @@ std::size_t CatalogReader::ReadLine(char* line, int limit) {
   }
   line[stored] = '\0';
   return stored;
+}
+
+void CatalogReader::SkipUnmentioned(const MentionSearch& search) {
+  if (ended_ || failed_ || blockLength_ == 0 || offset_ < blockStart_ ||
+      offset_ - blockStart_ >= blockLength_) {
+    return;
+  }
+  const auto at = static_cast<std::size_t>(offset_ - blockStart_);
+  offset_ += search.NextMentionOrBoundary(block_.get() + at, blockLength_ - at);
 }
 
 int CatalogReader::GetChar() {

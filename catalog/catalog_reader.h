@@ -17,6 +17,8 @@ inline constexpr int kLineLimit = 199;
 inline constexpr std::size_t kLineCapacity = 200;
 inline constexpr int kGuessLimit = 79;
 
+class MentionSearch;
+
 // GetChar's answer at the end of the file.
 inline constexpr int kEndOfFile = -1;
 
@@ -55,6 +57,13 @@ class CatalogReader {
 
   // The next byte (0..255), or kEndOfFile, which sets ended and failed.
   int GetChar();
+
+  // Call at the start of a line piece (where the next ReadLine(kLineLimit) starts). Moves over the
+  // pieces already in the buffer whose text does not mention `search`'s name, stopping at the start
+  // of the first one that does, or at the last piece start in the buffer. ReadLine(kLineLimit)
+  // from there would have delivered the skipped pieces, none mentioning the name, and nothing
+  // else. Reads nothing from the file and changes neither condition.
+  void SkipUnmentioned(const MentionSearch& search);
 
   bool Ended() const { return ended_; }
   bool Failed() const { return failed_; }

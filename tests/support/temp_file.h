@@ -12,8 +12,10 @@ namespace testing_support {
 
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = std::string(TmpRoot()) + "/catassist-XXXXXX";
+  TempDir() : TempDir(TmpRoot()) {}
+  // A folder under `root` instead of the usual temporary folder.
+  explicit TempDir(const char* root) {
+    std::string pattern = std::string(root) + "/catassist-XXXXXX";
     path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
   }
   TempDir(const TempDir&) = delete;

@@ -1,0 +1,263 @@
+#include "catalog/mention_search.h"
+
+#include <cstring>
+
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define CATALOG_X86_KERNELS 1
+#include <immintrin.h>
+#else
+#define CATALOG_X86_KERNELS 0
+#endif
+
+namespace catalog {
+namespace {
+
+constexpr unsigned char kLineFeed = '\n';
+
+unsigned char Fold(unsigned char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+bool IsUpperLetter(unsigned char c) {
+  return c >= 'A' && c <= 'Z';
+}
+
+// How often a byte (after folding) turns up in catalogue text, higher for more often: a rough
+// English letter order, then the blanks, digits and punctuation of typical entries. Only the order
+// matters; it picks the name's bytes least likely to start a false candidate.
+int Commonness(unsigned char c) {
+  constexpr char kLetters[] = "ETAOINSHRDLCUMWFGYPBVKJXQZ";
+  if (c == ' ') {
+    return 300;
+  }
+  if (IsUpperLetter(c)) {
+    const char* at = std::strchr(kLetters, c);
+    return 280 - 7 * static_cast<int>(at - kLetters);
+  }
+  if (c == '\r' || c == '.' || c == ',') {
+    return 170;
+  }
+  if (c >= '0' && c <= '9') {
+    return 150;
+  }
+  if (c > ' ' && c < 0x7F) {
+    return 60;
+  }
+  return 10;
+}
+
+bool MatchesAt(const Needle& needle, const unsigned char* at) {
+  for (std::size_t i = 0; i < needle.length; ++i) {
+    if (Fold(at[i]) != needle.bytes[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Offset just after the last line feed in [from, to), or `from` when there is none. Looks back a
+// little first, since lines are short; a long line is then searched forwards with memchr.
+std::size_t LineStartBefore(const unsigned char* data, std::size_t from, std::size_t to) {
+  constexpr std::size_t kLookBack = 256;
+  const std::size_t near = to - from > kLookBack ? to - kLookBack : from;
+  for (std::size_t i = to; i > near; --i) {
+    if (data[i - 1] == kLineFeed) {
+      return i;
+    }
+  }
+  std::size_t start = from;
+  const unsigned char* at = data + from;
+  const unsigned char* const end = data + near;
+  while (at < end) {
+    const void* feed = std::memchr(at, kLineFeed, static_cast<std::size_t>(end - at));
+    if (feed == nullptr) {
+      break;
+    }
+    at = static_cast<const unsigned char*>(feed) + 1;
+    start = static_cast<std::size_t>(at - data);
+  }
+  return start;
+}
+
+std::size_t FindPlain(const Needle& needle, const unsigned char* data, std::size_t size,
+                      std::size_t from) {
+  const unsigned char rare = needle.bytes[needle.first];
+  for (std::size_t c = from; c + needle.length <= size; ++c) {
+    if (Fold(data[c + needle.first]) == rare && MatchesAt(needle, data + c)) {
+      return c;
+    }
+  }
+  return size;
+}
+
+#if CATALOG_X86_KERNELS
+// The vector kernels compare two chosen bytes of the name at every position at once. A letter is
+// compared with the case bit (0x20) set on both sides, which pairs exactly 'A' with 'a'; any other
+// byte is compared as it is.
+unsigned char CaseBit(unsigned char c) {
+  return IsUpperLetter(c) ? 0x20 : 0x00;
+}
+
+__attribute__((target("sse2"))) std::size_t FindSse2(const Needle& needle,
+                                                     const unsigned char* data, std::size_t size,
+                                                     std::size_t from) {
+  const unsigned char a = needle.bytes[needle.first];
+  const unsigned char b = needle.bytes[needle.second];
+  const __m128i caseA = _mm_set1_epi8(static_cast<char>(CaseBit(a)));
+  const __m128i caseB = _mm_set1_epi8(static_cast<char>(CaseBit(b)));
+  const __m128i wantA = _mm_set1_epi8(static_cast<char>(a | CaseBit(a)));
+  const __m128i wantB = _mm_set1_epi8(static_cast<char>(b | CaseBit(b)));
+  constexpr std::size_t kWidth = 16;
+  std::size_t c = from;
+  for (; c + needle.second + kWidth <= size; c += kWidth) {
+    const __m128i atA = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + c + needle.first));
+    const __m128i atB = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + c + needle.second));
+    const __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(atA, caseA), wantA),
+                                      _mm_cmpeq_epi8(_mm_or_si128(atB, caseB), wantB));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    while (mask != 0) {
+      const std::size_t at = c + static_cast<std::size_t>(__builtin_ctz(mask));
+      if (at + needle.length <= size && MatchesAt(needle, data + at)) {
+        return at;
+      }
+      mask &= mask - 1;
+    }
+  }
+  return FindPlain(needle, data, size, c);
+}
+
+__attribute__((target("avx2"))) std::size_t FindAvx2(const Needle& needle,
+                                                     const unsigned char* data, std::size_t size,
+                                                     std::size_t from) {
+  const unsigned char a = needle.bytes[needle.first];
+  const unsigned char b = needle.bytes[needle.second];
+  const __m256i caseA = _mm256_set1_epi8(static_cast<char>(CaseBit(a)));
+  const __m256i caseB = _mm256_set1_epi8(static_cast<char>(CaseBit(b)));
+  const __m256i wantA = _mm256_set1_epi8(static_cast<char>(a | CaseBit(a)));
+  const __m256i wantB = _mm256_set1_epi8(static_cast<char>(b | CaseBit(b)));
+  constexpr std::size_t kWidth = 32;
+  std::size_t c = from;
+  for (; c + needle.second + kWidth <= size; c += kWidth) {
+    const __m256i atA =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + c + needle.first));
+    const __m256i atB =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + c + needle.second));
+    const __m256i hit = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(atA, caseA), wantA),
+                                         _mm256_cmpeq_epi8(_mm256_or_si256(atB, caseB), wantB));
+    auto mask = static_cast<unsigned>(_mm256_movemask_epi8(hit));
+    while (mask != 0) {
+      const std::size_t at = c + static_cast<std::size_t>(__builtin_ctz(mask));
+      if (at + needle.length <= size && MatchesAt(needle, data + at)) {
+        return at;
+      }
+      mask &= mask - 1;
+    }
+  }
+  return FindSse2(needle, data, size, c);
+}
+#endif
+
+}  // namespace
+
+bool KernelAvailable(SearchKernel kernel) {
+  switch (kernel) {
+    case SearchKernel::Auto:
+    case SearchKernel::Plain:
+      return true;
+#if CATALOG_X86_KERNELS
+    case SearchKernel::Sse2:
+      return __builtin_cpu_supports("sse2") != 0;
+    case SearchKernel::Avx2:
+      return __builtin_cpu_supports("avx2") != 0;
+#else
+    case SearchKernel::Sse2:
+    case SearchKernel::Avx2:
+      return false;
+#endif
+  }
+  return false;
+}
+
+MentionSearch::MentionSearch(const char* fileName, SearchKernel kernel) {
+  const std::size_t length = std::strlen(fileName);
+  never_ = length > kPieceLength || std::memchr(fileName, kLineFeed, length) != nullptr;
+  if (!never_) {
+    needle_.length = length;
+    for (std::size_t i = 0; i < length; ++i) {
+      needle_.bytes[i] = Fold(static_cast<unsigned char>(fileName[i]));
+    }
+    // The rarest byte, then the rarest at another position (preferring another byte value).
+    std::size_t rarest = 0;
+    for (std::size_t i = 1; i < length; ++i) {
+      if (Commonness(needle_.bytes[i]) < Commonness(needle_.bytes[rarest])) {
+        rarest = i;
+      }
+    }
+    std::size_t other = rarest;
+    for (std::size_t i = 0; i < length; ++i) {
+      if (i == rarest) {
+        continue;
+      }
+      const auto rank = [&](std::size_t at) {
+        return Commonness(needle_.bytes[at]) +
+               (needle_.bytes[at] == needle_.bytes[rarest] ? 1000 : 0);
+      };
+      if (other == rarest || rank(i) < rank(other)) {
+        other = i;
+      }
+    }
+    needle_.first = rarest < other ? rarest : other;
+    needle_.second = rarest < other ? other : rarest;
+  }
+  if (kernel == SearchKernel::Auto) {
+    kernel = KernelAvailable(SearchKernel::Avx2)   ? SearchKernel::Avx2
+             : KernelAvailable(SearchKernel::Sse2) ? SearchKernel::Sse2
+                                                   : SearchKernel::Plain;
+  }
+  kernel_ = KernelAvailable(kernel) ? kernel : SearchKernel::Plain;
+}
+
+std::size_t MentionSearch::FindCandidate(const unsigned char* data, std::size_t size,
+                                         std::size_t from) const {
+  switch (kernel_) {
+#if CATALOG_X86_KERNELS
+    case SearchKernel::Avx2:
+      return FindAvx2(needle_, data, size, from);
+    case SearchKernel::Sse2:
+      return FindSse2(needle_, data, size, from);
+#endif
+    default:
+      return FindPlain(needle_, data, size, from);
+  }
+}
+
+std::size_t MentionSearch::NextMentionOrBoundary(const unsigned char* data,
+                                                 std::size_t size) const {
+  if (size == 0 || (!never_ && needle_.length == 0)) {
+    return 0;  // the empty name is in every piece, even an empty one
+  }
+  // `lineStart` is where the line holding the candidate begins, or 0: the block starts a piece, and
+  // pieces repeat every kPieceLength bytes from there until a line feed.
+  std::size_t lineStart = 0;
+  if (!never_) {
+    for (std::size_t from = 0;;) {
+      const std::size_t at = FindCandidate(data, size, from);
+      if (at == size) {
+        break;
+      }
+      lineStart = LineStartBefore(data, lineStart, at);
+      const std::size_t pieceStart = at - (at - lineStart) % kPieceLength;
+      // The name holds no line feed, so the match lies within the line; it must not run over the
+      // piece's end, and the piece's text must not end at a zero byte before it.
+      if (at + needle_.length <= pieceStart + kPieceLength &&
+          std::memchr(data + pieceStart, '\0', at - pieceStart) == nullptr) {
+        return pieceStart;
+      }
+      from = at + 1;
+    }
+  }
+  lineStart = LineStartBefore(data, lineStart, size);
+  return size - (size - lineStart) % kPieceLength;
+}
+
+}  // namespace catalog
