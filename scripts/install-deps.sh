@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing and we are root.
-# Usage: scripts/install-deps.sh GROUP...   (groups: linux, all)
+# Usage: scripts/install-deps.sh GROUP...   (groups: linux, all, bench)
 set -euo pipefail
 
 packages=()
@@ -8,6 +8,8 @@ for group in "${@:-linux}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
     all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace) ;;
+    # The scan benchmark's peers and its memory figures (bench/run.sh); not needed by the tests.
+    bench) packages+=(ripgrep time grep coreutils) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -1,0 +1,113 @@
+// read_probe: how fast the scan's block search runs over a catalogue fed by read() in blocks of
+// several sizes, and over a read-only mapping of the whole file. The benchmark uses it to weigh the
+// two ways of reading; the module itself only ever reads (see README, "Fast scan").
+//
+// usage: read_probe FILE NAME [RUNS]
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "catalog/mention_search.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Passes over the whole of [data, data + size) the way the scan does: search, and where the search
+// stops at a mention or a block's last piece, step over one piece as ReadLine would.
+std::uint64_t Sweep(const catalog::MentionSearch& search, const unsigned char* data,
+                    std::size_t size) {
+  std::uint64_t stops = 0;
+  std::size_t at = 0;
+  while (at < size) {
+    at += search.NextMentionOrBoundary(data + at, size - at);
+    if (at < size) {
+      ++stops;
+      at += std::min<std::size_t>(catalog::kPieceLength, size - at);
+    }
+  }
+  return stops;
+}
+
+double ReadBlocks(int fd, const catalog::MentionSearch& search, std::size_t blockSize) {
+  const std::unique_ptr<unsigned char[]> block(new unsigned char[blockSize]);
+  const auto begin = Clock::now();
+  std::uint64_t offset = 0;
+  for (;;) {
+    const ssize_t got = ::pread(fd, block.get(), blockSize, static_cast<off_t>(offset));
+    if (got <= 0) {
+      break;
+    }
+    Sweep(search, block.get(), static_cast<std::size_t>(got));
+    offset += static_cast<std::uint64_t>(got);
+  }
+  return std::chrono::duration<double>(Clock::now() - begin).count();
+}
+
+double Mapped(int fd, std::size_t size, const catalog::MentionSearch& search) {
+  const auto begin = Clock::now();
+  void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  if (map == MAP_FAILED) {
+    return -1;
+  }
+  ::madvise(map, size, MADV_SEQUENTIAL);
+  constexpr std::size_t kStride = std::size_t{1} << 20;
+  const auto* bytes = static_cast<const unsigned char*>(map);
+  for (std::size_t at = 0; at < size; at += kStride) {
+    Sweep(search, bytes + at, std::min(kStride, size - at));
+  }
+  ::munmap(map, size);
+  return std::chrono::duration<double>(Clock::now() - begin).count();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fputs("usage: read_probe FILE NAME [RUNS]\n", stderr);
+    return 64;
+  }
+  const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+  const int fd = ::open(argv[1], O_RDONLY | O_CLOEXEC);
+  struct stat info {};
+  if (fd < 0 || ::fstat(fd, &info) != 0) {
+    std::perror(argv[1]);
+    return 1;
+  }
+  const catalog::MentionSearch search(argv[2]);
+  const auto size = static_cast<std::size_t>(info.st_size);
+  std::printf("%-22s %10s %10s\n", "way of reading", "median s", "GB/s");
+  const auto report = [&](const char* what, std::vector<double> times) {
+    const double median = Median(std::move(times));
+    std::printf("%-22s %10.3f %10.2f\n", what, median, static_cast<double>(size) / median / 1e9);
+  };
+  for (const std::size_t kib : {64u, 128u, 256u, 512u, 1024u, 4096u}) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+      times.push_back(ReadBlocks(fd, search, std::size_t{kib} << 10));
+    }
+    char label[32];
+    std::snprintf(label, sizeof label, "read() %zu KiB blocks", kib);
+    report(label, times);
+  }
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    times.push_back(Mapped(fd, size, search));
+  }
+  report("mmap whole file", times);
+  ::close(fd);
+  return 0;
+}
