@@ -7,7 +7,7 @@ packages=()
 for group in "${@:-linux}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
-    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace) ;;
+    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format) ;;
     # The scan benchmark's peers and its memory figures (bench/run.sh); not needed by the tests.
     bench) packages+=(ripgrep time grep coreutils) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
