@@ -2,11 +2,12 @@
 
 #include <cstring>
 
+// The vector kernels need GCC's or Clang's target attributes and x86 intrinsics.
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
-#define CATALOG_X86_KERNELS 1
+#define CATALOG_X86_KERNELS 1  // NOLINT(cppcoreguidelines-macro-usage): chooses code to compile
 #include <immintrin.h>
 #else
-#define CATALOG_X86_KERNELS 0
+#define CATALOG_X86_KERNELS 0  // NOLINT(cppcoreguidelines-macro-usage)
 #endif
 
 namespace catalog {
@@ -180,7 +181,7 @@ bool KernelAvailable(SearchKernel kernel) {
 
 MentionSearch::MentionSearch(const char* fileName, SearchKernel kernel) {
   const std::size_t length = std::strlen(fileName);
-  never_ = length > kPieceLength || std::memchr(fileName, kLineFeed, length) != nullptr;
+  never_ = length > kPieceLength || std::strchr(fileName, kLineFeed) != nullptr;
   if (!never_) {
     needle_.length = length;
     for (std::size_t i = 0; i < length; ++i) {
