@@ -1,5 +1,6 @@
 #include "catalog/mention_search.h"
 
+#include <algorithm>
 #include <cstring>
 
 // The vector kernels need GCC's or Clang's target attributes and x86 intrinsics.
@@ -238,26 +239,44 @@ std::size_t MentionSearch::NextMentionOrBoundary(const unsigned char* data,
     return 0;  // the empty name is in every piece, even an empty one
   }
   // `lineStart` is where the line holding the candidate begins, or 0: the block starts a piece, and
-  // pieces repeat every kPieceLength bytes from there until a line feed.
+  // pieces repeat every kPieceLength bytes from there until a line feed. Bytes before `searched`
+  // have been looked at for line feeds already, so that many candidates in one long line do not
+  // send the search back over the same bytes.
   std::size_t lineStart = 0;
+  std::size_t searched = 0;
+  const auto lineStartBefore = [&](std::size_t to) {
+    const std::size_t after = LineStartBefore(data, searched, to);
+    if (after != searched) {
+      lineStart = after;  // a line feed in [searched, to)
+    }
+    searched = to;
+    return lineStart;
+  };
   if (!never_) {
     for (std::size_t from = 0;;) {
       const std::size_t at = FindCandidate(data, size, from);
       if (at == size) {
         break;
       }
-      lineStart = LineStartBefore(data, lineStart, at);
-      const std::size_t pieceStart = at - (at - lineStart) % kPieceLength;
+      const std::size_t pieceStart = at - (at - lineStartBefore(at)) % kPieceLength;
       // The name holds no line feed, so the match lies within the line; it must not run over the
       // piece's end, and the piece's text must not end at a zero byte before it.
-      if (at + needle_.length <= pieceStart + kPieceLength &&
-          std::memchr(data + pieceStart, '\0', at - pieceStart) == nullptr) {
+      if (std::memchr(data + pieceStart, '\0', at - pieceStart) != nullptr) {
+        // The rest of this piece is past the end of its text: go on from the next piece.
+        const std::size_t pieceEnd = std::min(size, pieceStart + kPieceLength);
+        const void* feed = std::memchr(data + at, kLineFeed, pieceEnd - at);
+        from = feed != nullptr
+                   ? static_cast<std::size_t>(static_cast<const unsigned char*>(feed) - data) + 1
+                   : pieceEnd;
+        continue;
+      }
+      if (at + needle_.length <= pieceStart + kPieceLength) {
         return pieceStart;
       }
       from = at + 1;
     }
   }
-  lineStart = LineStartBefore(data, lineStart, size);
+  lineStartBefore(size);
   return size - (size - lineStart) % kPieceLength;
 }
 
