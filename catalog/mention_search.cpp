@@ -219,6 +219,85 @@ MentionSearch::MentionSearch(const char* fileName, SearchKernel kernel) {
   kernel_ = KernelAvailable(kernel) ? kernel : SearchKernel::Plain;
 }
 
+namespace {
+
+constexpr unsigned kFilterBits = 20;  // 2^20 bits: 128 KiB
+constexpr unsigned kBucketBits = 16;
+constexpr std::size_t kLongestGram = 4;
+
+// The folded bytes of a run of `length` (1 to 4) bytes. Four bytes are folded at once: a byte
+// gets its case bit cleared when, below 0x80, it lies in 'a'..'z'.
+std::uint32_t GramKey(const unsigned char* at, std::size_t length) {
+  if (length == kLongestGram) {
+    std::uint32_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    constexpr std::uint32_t kHigh = 0x80808080U;
+    const std::uint32_t low7 = word | kHigh;
+    const std::uint32_t fromA = low7 - 0x61616161U;  // high bit kept where the byte >= 'a'
+    const std::uint32_t pastZ = low7 - 0x7B7B7B7BU;  // high bit kept where the byte >= '{'
+    const std::uint32_t lower = fromA & ~pastZ & ~word & kHigh;
+    return word ^ (lower >> 2);
+  }
+  std::uint32_t key = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    key = key << 8 | Fold(at[i]);
+  }
+  return key;
+}
+
+std::uint32_t GramHash(std::uint32_t key) {
+  return (key * 0x9E3779B1U) >> (32 - kFilterBits);
+}
+
+}  // namespace
+
+MentionSearch::MentionSearch(const std::vector<std::string>& fileNames) : many_(true) {
+  for (const std::string& name : fileNames) {
+    if (name.size() > kPieceLength || name.find('\n') != std::string::npos ||
+        name.find('\0') != std::string::npos) {
+      continue;  // in no piece (a zero byte would end the host's name text before it)
+    }
+    if (name.empty()) {
+      anyEmpty_ = true;
+      continue;
+    }
+    Needle needle;
+    needle.length = name.size();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      needle.bytes[i] = Fold(static_cast<unsigned char>(name[i]));
+    }
+    window_ = needles_.empty() ? needle.length : std::min(window_, needle.length);
+    needles_.push_back(needle);
+  }
+  anyName_ = !needles_.empty();
+  if (!anyName_) {
+    return;
+  }
+  gram_ = std::min(window_, kLongestGram);
+  stride_ = window_ - gram_ + 1;
+  for (std::size_t n = 0; n < needles_.size(); ++n) {
+    for (std::size_t offset = 0; offset + gram_ <= window_; ++offset) {
+      grams_.push_back(Gram{GramKey(needles_[n].bytes + offset, gram_),
+                            static_cast<std::uint32_t>(n), static_cast<std::uint32_t>(offset)});
+    }
+  }
+  const auto bucket = [](std::uint32_t key) {
+    return GramHash(key) >> (kFilterBits - kBucketBits);
+  };
+  std::stable_sort(grams_.begin(), grams_.end(),
+                   [&](const Gram& x, const Gram& y) { return bucket(x.key) < bucket(y.key); });
+  bucketStart_.assign((std::size_t{1} << kBucketBits) + 1, 0);
+  filter_.assign((std::size_t{1} << kFilterBits) / 64, 0);
+  for (const Gram& gram : grams_) {
+    ++bucketStart_[bucket(gram.key) + 1];
+    const std::uint32_t hash = GramHash(gram.key);
+    filter_[hash / 64] |= std::uint64_t{1} << (hash % 64);
+  }
+  for (std::size_t i = 1; i < bucketStart_.size(); ++i) {
+    bucketStart_[i] += bucketStart_[i - 1];
+  }
+}
+
 std::size_t MentionSearch::FindCandidate(const unsigned char* data, std::size_t size,
                                          std::size_t from) const {
   switch (kernel_) {
@@ -235,6 +314,9 @@ std::size_t MentionSearch::FindCandidate(const unsigned char* data, std::size_t 
 
 std::size_t MentionSearch::NextMentionOrBoundary(const unsigned char* data,
                                                  std::size_t size) const {
+  if (many_) {
+    return NextOfMany(data, size);
+  }
   if (size == 0 || (!never_ && needle_.length == 0)) {
     return 0;  // the empty name is in every piece, even an empty one
   }
@@ -274,6 +356,54 @@ std::size_t MentionSearch::NextMentionOrBoundary(const unsigned char* data,
         return pieceStart;
       }
       from = at + 1;
+    }
+  }
+  lineStartBefore(size);
+  return size - (size - lineStart) % kPieceLength;
+}
+
+std::size_t MentionSearch::NextOfMany(const unsigned char* data, std::size_t size) const {
+  if (size == 0 || anyEmpty_) {
+    return 0;
+  }
+  // As in the single-name search, but the line start is taken at the tested position `p`, which
+  // only grows: a match holds no line feed, so its line starts where the line at `p` does.
+  std::size_t lineStart = 0;
+  std::size_t searched = 0;
+  const auto lineStartBefore = [&](std::size_t to) {
+    const std::size_t after = LineStartBefore(data, searched, to);
+    if (after != searched) {
+      lineStart = after;
+    }
+    searched = to;
+    return lineStart;
+  };
+  // A match lies inside its piece and is tested at one of its own bytes, so positions are tested
+  // piece by piece: the first match that counts is in the first piece that mentions a name.
+  if (anyName_) {
+    for (std::size_t p = 0; p + gram_ <= size; p += stride_) {
+      const std::uint32_t key = GramKey(data + p, gram_);
+      const std::uint32_t hash = GramHash(key);
+      if ((filter_[hash / 64] >> (hash % 64) & 1U) == 0) {
+        continue;
+      }
+      const std::uint32_t bucket = hash >> (kFilterBits - kBucketBits);
+      for (std::uint32_t i = bucketStart_[bucket]; i < bucketStart_[bucket + 1]; ++i) {
+        const Gram& gram = grams_[i];
+        if (gram.key != key || p < gram.offset) {
+          continue;
+        }
+        const Needle& needle = needles_[gram.needle];
+        const std::size_t at = p - gram.offset;
+        if (at + needle.length > size || !MatchesAt(needle, data + at)) {
+          continue;
+        }
+        const std::size_t pieceStart = at - (at - lineStartBefore(p)) % kPieceLength;
+        if (at + needle.length <= pieceStart + kPieceLength &&
+            std::memchr(data + pieceStart, '\0', at - pieceStart) == nullptr) {
+          return pieceStart;
+        }
+      }
     }
   }
   lineStartBefore(size);

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -39,8 +40,8 @@ std::string Upper(std::string text) {
 
 // The plain statement of the rule: walk the pieces ReadLine(199) would deliver from offset 0 and
 // test each one's text (up to its first zero byte), upper-cased, for the upper-cased name.
-std::size_t ExpectedMentionOrBoundary(const std::string& data, const std::string& name) {
-  const std::string wanted = Upper(name);
+std::size_t ExpectedMentionOrBoundary(const std::string& data,
+                                      const std::vector<std::string>& names) {
   std::size_t start = 0;
   while (start < data.size()) {
     const std::size_t feed = data.find('\n', start);
@@ -57,12 +58,38 @@ std::size_t ExpectedMentionOrBoundary(const std::string& data, const std::string
     }
     const std::string piece = Upper(data.substr(start, end - start));
     const std::string text = piece.substr(0, std::strlen(piece.c_str()));
-    if (text.find(wanted) != std::string::npos) {
-      return start;
+    for (const std::string& name : names) {
+      if (text.find(Upper(name)) != std::string::npos) {
+        return start;
+      }
     }
     start = next;
   }
   return data.size();
+}
+
+std::size_t ExpectedMentionOrBoundary(const std::string& data, const std::string& name) {
+  return ExpectedMentionOrBoundary(data, std::vector<std::string>{name});
+}
+
+// Where a scan over all of `data` stops when every stop is read as one piece: each call of `next`
+// gets the data from a piece start on.
+template <typename Next>
+std::vector<std::size_t> Stops(const std::string& data, Next next) {
+  std::vector<std::size_t> stops;
+  std::size_t at = 0;
+  while (at < data.size()) {
+    at += next(std::string_view(data).substr(at));
+    if (at == data.size()) {
+      break;
+    }
+    stops.push_back(at);
+    const std::size_t feed = data.find('\n', at);
+    at = feed != std::string::npos && feed - at < kPieceLength
+             ? feed + 1
+             : std::min(data.size(), at + kPieceLength);
+  }
+  return stops;
 }
 
 std::vector<SearchKernel> Kernels() {
@@ -132,6 +159,69 @@ TEST(MentionSearch, FindsTheSamePieceAsAWalkOverPieces) {
           << "' (" << name.size() << " bytes)";
     }
   }
+}
+
+TEST(MentionSearch, ManyNamesStopWhereAnyOfThemIsMentioned) {
+  std::mt19937_64 random(77);
+  for (int round = 0; round < 1500; ++round) {
+    const std::string_view alphabet = round % 3 == 0 ? kAlphabet.substr(0, 10) : kAlphabet;
+    const std::string data = RandomBytes(random, random() % 1500, alphabet);
+    std::vector<std::string> names(random() % 6);
+    for (std::string& name : names) {
+      name = RandomName(random, data);
+      // The empty name would make every piece a stop; keep it to a few rounds.
+      if (name.empty() && round % 10 != 0) {
+        name = "~~";
+      }
+      name.erase(std::find(name.begin(), name.end(), '\0'), name.end());
+    }
+    const MentionSearch search(names);
+    const auto fast = [&](std::string_view rest) {
+      return search.NextMentionOrBoundary(reinterpret_cast<const unsigned char*>(rest.data()),
+                                          rest.size());
+    };
+    const auto plain = [&](std::string_view rest) {
+      return ExpectedMentionOrBoundary(std::string(rest), names);
+    };
+    ASSERT_EQ(Stops(data, fast), Stops(data, plain)) << "round " << round;
+  }
+}
+
+TEST(MentionSearch, ManyNamesOnAGeneratedCatalogue) {
+  catgen::Options options;
+  options.seed = 3;
+  options.size = 300000;
+  std::vector<std::string> entries;
+  catgen::Sink sink;
+  std::string data;
+  sink.write = [&](std::string_view bytes) { data.append(bytes); };
+  sink.entry = [&](std::string_view name, std::uint64_t) { entries.emplace_back(name); };
+  catgen::Generate(options, sink);
+  // Every fourth entry, some lower-cased, some cut to a part of the name, one of one letter.
+  std::vector<std::string> names = {"MOONBASE.ZIP", "q"};
+  for (std::size_t i = 0; i < entries.size(); i += 4) {
+    std::string name = entries[i];
+    if (i % 3 == 0) {
+      name = Upper(name);
+      std::transform(name.begin(), name.end(), name.begin(), [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      });
+    } else if (i % 5 == 0) {
+      name = name.substr(1, 5);
+    }
+    names.push_back(name);
+  }
+  const MentionSearch search(names);
+  const auto fast = [&](std::string_view rest) {
+    return search.NextMentionOrBoundary(reinterpret_cast<const unsigned char*>(rest.data()),
+                                        rest.size());
+  };
+  const auto plain = [&](std::string_view rest) {
+    return ExpectedMentionOrBoundary(std::string(rest), names);
+  };
+  const std::vector<std::size_t> stops = Stops(data, fast);
+  EXPECT_EQ(stops, Stops(data, plain));
+  EXPECT_GT(stops.size(), names.size());  // the names and their mentions were found
 }
 
 TEST(MentionSearch, KeepsTheLineRulesAtTheirEdges) {
