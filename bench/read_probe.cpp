@@ -2,7 +2,9 @@
 // several sizes, and over a read-only mapping of the whole file. The benchmark uses it to weigh the
 // two ways of reading; the module itself only ever reads (see README, "Fast scan").
 //
-// usage: read_probe FILE NAME [RUNS]
+// usage: read_probe FILE NAME [RUNS] [NAMES-FILE]
+// With NAMES-FILE (a name a line, first word), also the search for all those names at once
+// against the same search set up for NAME alone, both fed by 256 KiB read() blocks.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -13,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "catalog/mention_search.h"
@@ -77,7 +81,7 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fputs("usage: read_probe FILE NAME [RUNS]\n", stderr);
+    std::fputs("usage: read_probe FILE NAME [RUNS] [NAMES-FILE]\n", stderr);
     return 64;
   }
   const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
@@ -89,10 +93,10 @@ int main(int argc, char** argv) {
   }
   const catalog::MentionSearch search(argv[2]);
   const auto size = static_cast<std::size_t>(info.st_size);
-  std::printf("%-22s %10s %10s\n", "way of reading", "median s", "GB/s");
+  std::printf("%-26s %10s %10s\n", "way of reading", "median s", "GB/s");
   const auto report = [&](const char* what, std::vector<double> times) {
     const double median = Median(std::move(times));
-    std::printf("%-22s %10.3f %10.2f\n", what, median, static_cast<double>(size) / median / 1e9);
+    std::printf("%-26s %10.3f %10.2f\n", what, median, static_cast<double>(size) / median / 1e9);
   };
   for (const std::size_t kib : {64u, 128u, 256u, 512u, 1024u, 4096u}) {
     std::vector<double> times;
@@ -108,6 +112,30 @@ int main(int argc, char** argv) {
     times.push_back(Mapped(fd, size, search));
   }
   report("mmap whole file", times);
+  if (argc > 4) {
+    std::vector<std::string> names;
+    if (std::FILE* list = std::fopen(argv[4], "r")) {
+      char word[256];
+      while (std::fscanf(list, "%255s%*[^\n]", word) == 1) {
+        names.emplace_back(word);
+      }
+      std::fclose(list);
+    }
+    constexpr std::size_t kBlock = std::size_t{256} << 10;
+    const catalog::MentionSearch one(std::vector<std::string>{argv[2]});
+    const catalog::MentionSearch all(names);
+    for (const auto& [what, many] : {std::pair{"names at once: NAME only", &one},
+                                     std::pair{"names at once: NAMES-FILE", &all}}) {
+      times.clear();
+      for (int i = 0; i < runs; ++i) {
+        times.push_back(ReadBlocks(fd, *many, kBlock));
+      }
+      char label[64];
+      std::snprintf(label, sizeof label, "%s", what);
+      report(label, times);
+    }
+    std::printf("(%zu names in the list)\n", names.size());
+  }
   ::close(fd);
   return 0;
 }
