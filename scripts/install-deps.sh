@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing and we are root.
-# Usage: scripts/install-deps.sh GROUP...   (groups: linux, all)
+# Usage: scripts/install-deps.sh GROUP...   (groups: linux, catdesc, all)
 set -euo pipefail
 
 packages=()
 for group in "${@:-linux}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
-    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace) ;;
+    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace)
+         packages+=(jq) ;;  # catdesc's end-to-end test reads its JSON with jq
+    catdesc) packages+=(jq) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

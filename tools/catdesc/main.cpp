@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -140,14 +141,14 @@ class TerminalObserver final : public assistant::BatchObserver {
     if (!progressBar_) {
       return;
     }
-    const int permille = total == 0 ? 1000 : static_cast<int>(done * 1000 / total);
-    if (permille == drawnPermille_) {
+    const int percent = total == 0 ? 100 : static_cast<int>(std::min(done, total) * 100 / total);
+    if (percent == drawnPercent_) {
       return;
     }
-    drawnPermille_ = permille;
-    const int filled = permille * kBarWidth / 1000;
+    drawnPercent_ = percent;
+    const int filled = percent * kBarWidth / 100;
     std::fprintf(stderr, "\rcatdesc: [%.*s%*s] %3d%% %.1f of %.1f MiB", filled,
-                 "##############################", kBarWidth - filled, "", permille / 10,
+                 "##############################", kBarWidth - filled, "", percent,
                  static_cast<double>(done) / kMebibyte, static_cast<double>(total) / kMebibyte);
     std::fflush(stderr);
     barShown_ = true;
@@ -158,7 +159,7 @@ class TerminalObserver final : public assistant::BatchObserver {
       std::fprintf(stderr, "\r%*s\r", 80, "");
       std::fflush(stderr);
       barShown_ = false;
-      drawnPermille_ = -1;
+      drawnPercent_ = -1;
     }
   }
 
@@ -166,7 +167,7 @@ class TerminalObserver final : public assistant::BatchObserver {
   GuessMode mode_;
   bool progressBar_;
   const std::vector<std::string>& names_;
-  int drawnPermille_ = -1;
+  int drawnPercent_ = -1;
   bool barShown_ = false;
 };
 
