@@ -7,7 +7,7 @@ packages=()
 for group in "${@:-linux}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
-    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace)
+    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format)
          packages+=(jq) ;;  # catdesc's end-to-end test reads its JSON with jq
     catdesc) packages+=(jq) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;

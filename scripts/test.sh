@@ -11,3 +11,6 @@ for preset in default asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "=== lint ==="
+bash scripts/lint.sh build/default
