@@ -55,6 +55,8 @@ class BatchObserver {
   BatchObserver() = default;
   BatchObserver(const BatchObserver&) = default;
   BatchObserver& operator=(const BatchObserver&) = default;
+  BatchObserver(BatchObserver&&) = default;
+  BatchObserver& operator=(BatchObserver&&) = default;
   ~BatchObserver() = default;
 };
 

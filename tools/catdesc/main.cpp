@@ -59,15 +59,17 @@ std::string OpenFailure(const std::string& path) {
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
-// getline's buffer, which it may grow.
-struct LineBuffer {
-  LineBuffer() = default;
-  LineBuffer(const LineBuffer&) = delete;
-  LineBuffer& operator=(const LineBuffer&) = delete;
-  ~LineBuffer() { std::free(data); }
-  char* data = nullptr;
-  std::size_t capacity = 0;
-};
+// Adds a line of a names file: without the carriage return of a CR-LF file, cut at a zero byte
+// (a name is a zero-terminated text for the scan), and only when something is left.
+void AddName(std::string line, std::vector<std::string>& names) {
+  if (!line.empty() && line.back() == '\r') {
+    line.pop_back();
+  }
+  line.resize(std::strlen(line.c_str()));
+  if (!line.empty()) {
+    names.push_back(std::move(line));
+  }
+}
 
 // Appends the names of `path` (or standard input for "-"), one a line. False with `error` set
 // when the file cannot be opened or read.
@@ -82,26 +84,17 @@ bool ReadNames(const std::string& path, std::vector<std::string>& names, std::st
     }
     file = owned.get();
   }
-  LineBuffer line;
-  for (;;) {
-    errno = 0;
-    const ssize_t length = ::getline(&line.data, &line.capacity, file);
-    if (length < 0) {
-      break;
+  std::string name;
+  errno = 0;
+  for (int c = std::getc(file); c != EOF; c = std::getc(file)) {
+    if (c != '\n') {
+      name.push_back(static_cast<char>(c));
+      continue;
     }
-    std::string name(line.data, static_cast<std::size_t>(length));
-    if (!name.empty() && name.back() == '\n') {
-      name.pop_back();
-    }
-    if (!name.empty() && name.back() == '\r') {
-      name.pop_back();
-    }
-    // A name is a zero-terminated text for the scan.
-    name.resize(std::strlen(name.c_str()));
-    if (!name.empty()) {
-      names.push_back(std::move(name));
-    }
+    AddName(name, names);
+    name.clear();
   }
+  AddName(name, names);
   if (std::ferror(file) != 0) {
     const int reason = errno;
     error = "cannot read names from '" + path + "': " + std::strerror(reason != 0 ? reason : EIO);
@@ -117,6 +110,8 @@ class TerminalObserver final : public assistant::BatchObserver {
       : mode_(mode), progressBar_(progressBar), names_(names) {}
   TerminalObserver(const TerminalObserver&) = delete;
   TerminalObserver& operator=(const TerminalObserver&) = delete;
+  TerminalObserver(TerminalObserver&&) = delete;
+  TerminalObserver& operator=(TerminalObserver&&) = delete;
   ~TerminalObserver() { ClearBar(); }
 
   bool ContinueSearching(std::size_t name, const char* guessedTitle, std::uint64_t start) override {

@@ -28,7 +28,7 @@ std::string Tidied(const std::string& stored, const OutputStyle& style) {
 // Readable text: decoded, and with control characters other than the tab replaced, so that a
 // catalogue cannot move the cursor or change colours. Raw output leaves the bytes alone.
 std::string Readable(const std::string& stored, const OutputStyle& style) {
-  const std::string text = Tidied(stored, style);
+  std::string text = Tidied(stored, style);
   if (style.raw) {
     return text;
   }
@@ -87,7 +87,7 @@ void AppendJsonText(std::string& out, const std::string& stored, const OutputSty
 }
 
 std::string Json(const std::string& name, const BatchResult& result, const OutputStyle& style) {
-  std::string out = "{\"name\":";
+  std::string out = R"({"name":)";
   // A name is the user's text: kept when it is UTF-8 already, else read like the catalogue.
   if (IsUtf8(name)) {
     AppendJsonString(out, name);
@@ -96,29 +96,29 @@ std::string Json(const std::string& name, const BatchResult& result, const Outpu
     AppendUtf8(decoded, name, style.encoding);
     AppendJsonString(out, decoded);
   }
-  out += ",\"status\":\"";
+  out += R"(,"status":")";
   out += StatusName(result.status);
   out += '"';
   if (result.status == BatchStatus::NotFound) {
-    out += ",\"layout\":null,\"offset\":null,\"title\":null,\"keywords\":null,\"abstract\":null";
+    out += R"(,"layout":null,"offset":null,"title":null,"keywords":null,"abstract":null)";
   } else {
-    out += ",\"layout\":\"";
+    out += R"(,"layout":")";
     out += LayoutName(result.layout);
-    out += "\",\"offset\":" + std::to_string(result.entryStart) + ",\"title\":";
+    out += R"(","offset":)" + std::to_string(result.entryStart) + R"(,"title":)";
     AppendJsonText(out, result.title, style);
-    out += ",\"keywords\":";
+    out += R"(,"keywords":)";
     AppendJsonText(out, result.keywords, style);
-    out += ",\"abstract\":";
+    out += R"(,"abstract":)";
     AppendJsonText(out, result.abstract, style);
   }
-  out += ",\"unknown_formats\":[";
+  out += R"(,"unknown_formats":[)";
   for (std::size_t i = 0; i < result.unknownFormats.size(); ++i) {
     out += (i == 0 ? "" : ",") + std::to_string(result.unknownFormats[i]);
   }
-  out += "],\"passed_over\":[";
+  out += R"(],"passed_over":[)";
   for (std::size_t i = 0; i < result.passedOver.size(); ++i) {
-    out += (i == 0 ? "{\"offset\":" : ",{\"offset\":") +
-           std::to_string(result.passedOver[i].start) + ",\"title\":";
+    out += (i == 0 ? R"({"offset":)" : R"(,{"offset":)") +
+           std::to_string(result.passedOver[i].start) + R"(,"title":)";
     AppendJsonText(out, result.passedOver[i].title, style);
     out += '}';
   }
