@@ -9,11 +9,12 @@
 
 namespace assistant {
 
-NameMatcher::NameMatcher(std::vector<std::string> names) : names_(std::move(names)) {
-  Build();
+NameMatcher::NameMatcher(std::vector<std::string> names, std::size_t tableLimit)
+    : names_(std::move(names)) {
+  Build(std::min(tableLimit, kTableLimit));
 }
 
-void NameMatcher::Build() {
+void NameMatcher::Build(std::size_t tableLimit) {
   for (const std::string& name : names_) {
     for (const char c : name) {
       const auto byte = static_cast<unsigned char>(c);
@@ -79,6 +80,26 @@ void NameMatcher::Build() {
     }
   }
   seen_.assign(states, 0);
+
+  // Finish the table: targets pre-multiplied and marked, so that a byte costs one look-up.
+  if (states * classes_ >= tableLimit) {
+    next_.clear();
+    return;
+  }
+  for (std::uint32_t& target : next_) {
+    const bool report = match_[target] != kNone || dictionary_[target] != kNone;
+    target = static_cast<std::uint32_t>(target * classes_) | (report ? kReport : 0);
+  }
+}
+
+void NameMatcher::Report(std::uint32_t state, std::vector<Id>& ids) {
+  std::uint32_t hit = match_[state] != kNone ? state : dictionary_[state];
+  // A state already reported in this piece has had its shorter suffixes reported with it.
+  while (hit != kNone && seen_[hit] != stamp_) {
+    seen_[hit] = stamp_;
+    ids.push_back(match_[hit]);
+    hit = dictionary_[hit];
+  }
 }
 
 void NameMatcher::FindIn(const char* piece, std::size_t length, std::vector<Id>& ids) {
@@ -87,19 +108,23 @@ void NameMatcher::FindIn(const char* piece, std::size_t length, std::vector<Id>&
     stamp_ = 1;
   }
   const std::size_t first = ids.size();
-  std::uint32_t state = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    const auto byte = static_cast<unsigned char>(piece[i]);
-    if (byte == 0) {
-      break;  // the text of the piece ends here
+  const std::size_t end = strnlen(piece, length);
+  if (next_.empty()) {
+    const std::string text(piece, end);
+    for (std::size_t id = 0; id < names_.size(); ++id) {
+      if (!names_[id].empty() && Occurs(static_cast<Id>(id), text.c_str())) {
+        ids.push_back(static_cast<Id>(id));
+      }
     }
-    state = next_[state * classes_ + classOf_[byte]];
-    std::uint32_t hit = match_[state] != kNone ? state : dictionary_[state];
-    // A state already reported in this piece has had its shorter suffixes reported with it.
-    while (hit != kNone && seen_[hit] != stamp_) {
-      seen_[hit] = stamp_;
-      ids.push_back(match_[hit]);
-      hit = dictionary_[hit];
+  } else {
+    const std::uint32_t* next = next_.data();
+    std::uint32_t at = 0;  // the current state * classes_
+    for (std::size_t i = 0; i < end; ++i) {
+      const std::uint32_t target = next[at + classOf_[static_cast<unsigned char>(piece[i])]];
+      at = target & ~kReport;
+      if ((target & kReport) != 0) {
+        Report(static_cast<std::uint32_t>(at / classes_), ids);
+      }
     }
   }
   if (empty_ != kNone) {

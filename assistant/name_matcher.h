@@ -15,9 +15,12 @@ class NameMatcher {
  public:
   using Id = std::uint32_t;
 
+  // Entries of the transition table beyond which names are tested one by one instead.
+  static constexpr std::size_t kTableLimit = std::size_t{1} << 31;
+
   // `names` are distinct texts, already upper-cased; a name's id is its index. The empty name
-  // occurs in every piece.
-  explicit NameMatcher(std::vector<std::string> names);
+  // occurs in every piece. `tableLimit` is for tests of the one-by-one way.
+  explicit NameMatcher(std::vector<std::string> names, std::size_t tableLimit = kTableLimit);
 
   // Appends to `ids`, in increasing order and each once, the ids of the names that occur in the
   // text of `piece` (its first `length` bytes, up to a zero byte). `ids` is not cleared.
@@ -31,12 +34,16 @@ class NameMatcher {
 
  private:
   static constexpr std::uint32_t kNone = UINT32_MAX;
+  // In a finished transition table: the target state has a name to report (its own or a suffix's).
+  static constexpr std::uint32_t kReport = std::uint32_t{1} << 31;
 
   // An automaton over byte classes: every byte that occurs in some name has a class of its own
   // (a lower-case letter shares its upper-case letter's), every other byte is class 0, which
   // always leads back to the root. Transitions are complete (a DFA), so each byte costs one
   // look-up.
-  void Build();
+  void Build(std::size_t tableLimit);
+  // Reports the names ending at `state` that this piece has not reported yet.
+  void Report(std::uint32_t state, std::vector<Id>& ids);
 
   std::vector<std::string> names_;
   unsigned char classOf_[256] = {};

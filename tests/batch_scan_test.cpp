@@ -383,8 +383,10 @@ TEST(NameMatcher, AgreesWithTheScansOwnTestOnRandomPieces) {
     distinct.insert(name);  // the empty name among them
   }
   const std::vector<std::string> names(distinct.begin(), distinct.end());
-  assistant::NameMatcher matcher(names);
-  for (int round = 0; round < 2000; ++round) {
+  assistant::NameMatcher automaton(names);
+  assistant::NameMatcher oneByOne(names, 0);
+  for (int round = 0; round < 4000; ++round) {
+    assistant::NameMatcher& matcher = round % 2 == 0 ? automaton : oneByOne;
     std::string piece;
     const std::size_t length = random.Below(30);
     for (std::size_t i = 0; i < length; ++i) {
