@@ -137,8 +137,8 @@ class BatchScanner {
           return;
         }
         parse_.Seek(at);  // the reader was not at its end, so Seek restores its exact state
-        parse_.ReadLine(line_.data(), catalog::kLineLimit);
-        mention = matcher_.Occurs(id, line_.data());
+        parse_.ReadLine(ownLine_.data(), catalog::kLineLimit);
+        mention = matcher_.Occurs(id, ownLine_.data());
         if (mention) {
           start = at;
         } else if (parse_.AtEnd()) {
@@ -202,7 +202,8 @@ class BatchScanner {
   std::vector<std::size_t> searchOf_;  // search of each name
   NameMatcher matcher_;                // search ids are the matcher's ids
   std::uint64_t passEnd_ = 0;          // offset just after the common pass's current piece
-  std::array<char, catalog::kLineCapacity> line_{};
+  std::array<char, catalog::kLineCapacity> line_{};     // the common pass's piece
+  std::array<char, catalog::kLineCapacity> ownLine_{};  // a piece one search reads on its own
   std::array<char, catalog::kAbstractCapacity> abstract_{};
   std::array<char, catalog::kKeywordsCapacity> keywords_{};
   std::array<char, catalog::kTitleCapacity> title_{};
