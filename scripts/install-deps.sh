@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing and we are root.
-# Usage: scripts/install-deps.sh GROUP...   (groups: linux, all, bench)
+# Usage: scripts/install-deps.sh GROUP...   (groups: linux, catdesc, all, bench)
 set -euo pipefail
 
 packages=()
 for group in "${@:-linux}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
-    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format) ;;
+    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format)
+         packages+=(jq) ;;  # catdesc's end-to-end test reads its JSON with jq
+    catdesc) packages+=(jq) ;;
     # The scan benchmark's peers and its memory figures (bench/run.sh); not needed by the tests.
     bench) packages+=(ripgrep time grep coreutils) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
