@@ -7,6 +7,7 @@
 
 #include "assistant/name_matcher.h"
 #include "assistant/scan.h"
+#include "catalog/mention_search.h"
 
 namespace assistant {
 namespace {
@@ -55,7 +56,11 @@ class BatchScanner {
  public:
   BatchScanner(BatchObserver& observer, catalog::CatalogReader& pass, catalog::CatalogReader& parse,
                const std::vector<std::string>& names)
-      : observer_(observer), pass_(pass), parse_(parse), matcher_(Searches(names)) {}
+      : observer_(observer),
+        pass_(pass),
+        parse_(parse),
+        matcher_(Searches(names)),
+        mentions_(MatcherNames(matcher_)) {}
 
   std::vector<BatchResult> Run(std::size_t nameCount) {
     const std::uint64_t begin = pass_.Tell();
@@ -69,6 +74,11 @@ class BatchScanner {
     std::size_t open = searches_.size();
     std::vector<NameMatcher::Id> mentioned;
     while (open > 0 && !pass_.AtEnd()) {
+      // Pieces that mention no name change no search: pass over them in the read buffer.
+      pass_.SkipUnmentioned(mentions_);
+      if (pass_.AtEnd()) {
+        break;
+      }
       const std::uint64_t start = pass_.Tell();
       const std::size_t length = pass_.ReadLine(line_.data(), catalog::kLineLimit);
       passEnd_ = pass_.Tell();
@@ -96,6 +106,14 @@ class BatchScanner {
   }
 
  private:
+  static std::vector<std::string> MatcherNames(const NameMatcher& matcher) {
+    std::vector<std::string> names;
+    for (NameMatcher::Id id = 0; id < matcher.size(); ++id) {
+      names.push_back(matcher.name(id));
+    }
+    return names;
+  }
+
   // Groups the names into searches; returns the searches' upper-cased texts.
   std::vector<std::string> Searches(const std::vector<std::string>& names) {
     std::map<std::string, std::size_t> byText;
@@ -201,6 +219,7 @@ class BatchScanner {
   std::vector<Search> searches_;
   std::vector<std::size_t> searchOf_;  // search of each name
   NameMatcher matcher_;                // search ids are the matcher's ids
+  catalog::MentionSearch mentions_;    // the same names, for passing over unmentioning pieces
   std::uint64_t passEnd_ = 0;          // offset just after the common pass's current piece
   std::array<char, catalog::kLineCapacity> line_{};     // the common pass's piece
   std::array<char, catalog::kLineCapacity> ownLine_{};  // a piece one search reads on its own

@@ -61,6 +61,7 @@ class MentionSearch {
   // First position >= `from` where the whole name matches, ignoring case, or `size` if none.
   std::size_t FindCandidate(const unsigned char* data, std::size_t size, std::size_t from) const;
 
+  void Prepare(const char* fileName, SearchKernel kernel);
   std::size_t NextOfMany(const unsigned char* data, std::size_t size) const;
 
   Needle needle_;
