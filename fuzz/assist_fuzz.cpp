@@ -26,13 +26,13 @@ void Check(bool holds, const char* what) {
 // A host buffer of exactly `capacity` bytes holding `length` characters of `fill`; a length of
 // `capacity` leaves it without a terminator, as a careless host might.
 struct HostBuffer {
-  HostBuffer(std::size_t capacity, std::size_t length, char fill)
-      : capacity(capacity), bytes(std::make_unique<char[]>(capacity)) {
+  HostBuffer(std::size_t size, std::size_t length, char fill)
+      : capacity(size), bytes(std::make_unique<char[]>(size)) {
     std::memset(bytes.get(), fill, length);
-    if (length < capacity) {
+    if (length < size) {
       bytes[length] = '\0';
     }
-    before.assign(bytes.get(), capacity);
+    before.assign(bytes.get(), size);
   }
   bool Untouched() const { return before.compare(0, capacity, bytes.get(), capacity) == 0; }
   std::string Text() const {

@@ -85,8 +85,8 @@ class MemoryCatalogue {
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
-      const ssize_t wrote = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
-                                     static_cast<off_t>(done));
+      const ssize_t wrote =
+          ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
       if (wrote <= 0) {
         return false;
       }

@@ -118,9 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const EntryResult previous =
         (parseAt & 0x10000U) != 0 ? EntryResult::KeepSearching : EntryResult::Unrecognised;
     reader.Seek(0);
-    const EntryResult result =
-        catalog::ParseEntry(observer, reader, parseAt % catalogue.size(), more.Outputs(),
-                            fileName.get(), previous);
+    const EntryResult result = catalog::ParseEntry(observer, reader, parseAt % catalogue.size(),
+                                                   more.Outputs(), fileName.get(), previous);
     Check(result == EntryResult::Found || result == EntryResult::GuessAccepted ||
               result == EntryResult::Unrecognised || result == EntryResult::KeepSearching,
           "an unknown parse result");

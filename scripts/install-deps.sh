@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing and we are root.
-# Usage: scripts/install-deps.sh GROUP...   (groups: linux, all)
+# Usage: scripts/install-deps.sh GROUP...   (groups: linux, hostile, all)
 set -euo pipefail
 
 packages=()
 for group in "${@:-linux}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
-    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace) ;;
+    # Fuzzing (clang with its libFuzzer runtime) and the trace that proves nothing is written.
+    hostile) packages+=(clang libclang-rt-14-dev strace) ;;
+    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace
+                    clang libclang-rt-14-dev) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -11,3 +11,8 @@ for preset in default asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+# --- hostile input: a short libFuzzer run of each fuzz target (ASan + UBSan), from the kept
+# corpus and regression inputs. CATASSIST_FUZZ_SECONDS sets the length of each run.
+echo "=== fuzz ==="
+bash scripts/fuzz.sh "${CATASSIST_FUZZ_SECONDS:-60}"

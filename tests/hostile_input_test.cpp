@@ -160,8 +160,8 @@ TEST_F(HostileInput, AbstractThatArrivesFullOrNearlyFull) {
     ui = fresh;
     GuardedCall guarded;
     guarded.abstract.SetText(c.held);
-    Choose(Lines({"NAME.ZIP", "Bytes: 1 Count: 1", "Title: t", "Keywords: k", c.line, "[1]"},
-                 "\n"));
+    Choose(
+        Lines({"NAME.ZIP", "Bytes: 1 Count: 1", "Title: t", "Keywords: k", c.line, "[1]"}, "\n"));
     ASSERT_EQ(guarded.Run(ui, "NAME.ZIP"), 1);
     EXPECT_EQ(guarded.abstract.Text(), c.after);
     EXPECT_EQ(guarded.title.Text(), " t");
@@ -199,8 +199,8 @@ TEST_F(HostileInput, HostDirectorySettingIsCutTo263Characters) {
     std::size_t length;
     bool terminated;
   };
-  for (const Case c : {Case{263, true}, Case{264, true}, Case{1000, true}, Case{264, false},
-                       Case{1023, false}}) {
+  for (const Case c :
+       {Case{263, true}, Case{264, true}, Case{1000, true}, Case{264, false}, Case{1023, false}}) {
     SCOPED_TRACE(std::to_string(c.length) + (c.terminated ? " terminated" : " unterminated"));
     std::string setting(c.length, 'd');
     setting[0] = '/';
@@ -238,8 +238,8 @@ TEST_F(HostileInput, NullPointersFromTheHostEndTheCallAtOnce) {
 TEST_F(HostileInput, ChoicesThatAreNotRegularFilesCannotBeOpened) {
   const std::string fifo = dir.path() + "/pipe.cat";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& path : {dir.path(), fifo, std::string("/dev/null"),
-                                  std::string("/dev/zero")}) {
+  for (const std::string& path :
+       {dir.path(), fifo, std::string("/dev/null"), std::string("/dev/zero")}) {
     SCOPED_TRACE(path);
     ui = ScriptedUi{};
     ui.chosenPath = path;
@@ -349,13 +349,14 @@ std::vector<CatalogueCase> BadCatalogues() {
        .title = " before\x1a after",
        .abstract = "one\x1a \x1a\x1a two"},
       {.what = "the name on every line, searched on",
-       .bytes = [] {
-         std::string bytes;
-         for (int i = 0; i < 2000; ++i) {
-           bytes += "see NAME.ZIP for details\r\n";
-         }
-         return bytes;
-       }(),
+       .bytes =
+           [] {
+             std::string bytes;
+             for (int i = 0; i < 2000; ++i) {
+               bytes += "see NAME.ZIP for details\r\n";
+             }
+             return bytes;
+           }(),
        .messages = {Question("see NAME.ZIP for details\r"), kNotFound}},
       {.what = "the name on every line, guess accepted",
        .bytes = "see NAME.ZIP for details\r\nsee NAME.ZIP for details\r\n",
@@ -375,14 +376,13 @@ std::vector<CatalogueCase> BadCatalogues() {
     // into the entry below, and searching on resumes after the guessed line, past the entry's
     // name line, so the entry itself is never read.
     const bool straddles = length == 199;
-    cases.push_back({.what = "a long line ending with the name",
-                     .bytes = std::string(length - 8, 'x') + "NAME.ZIP\n" + entry,
-                     .result = straddles ? 1 : 0,
-                     .messages = straddles ? std::vector<ShownMessage>{}
-                                           : std::vector<ShownMessage>{Question("Count: 1\r"),
-                                                                       kNotFound},
-                     .title = straddles ? std::optional<std::string>(" Found after")
-                                        : std::nullopt});
+    cases.push_back(
+        {.what = "a long line ending with the name",
+         .bytes = std::string(length - 8, 'x') + "NAME.ZIP\n" + entry,
+         .result = straddles ? 1 : 0,
+         .messages = straddles ? std::vector<ShownMessage>{}
+                               : std::vector<ShownMessage>{Question("Count: 1\r"), kNotFound},
+         .title = straddles ? std::optional<std::string>(" Found after") : std::nullopt});
   }
   return cases;
 }
@@ -424,31 +424,75 @@ std::vector<NameCase> BadNames() {
   const std::string name198(198, 'm');
   return {
       // The search is a plain substring search: patterns match only themselves.
-      {"a star is no wildcard", "*.ZIP", CompactEntry("STARCHRT.ZIP", "Star"), 0, {kNotFound},
+      {"a star is no wildcard",
+       "*.ZIP",
+       CompactEntry("STARCHRT.ZIP", "Star"),
+       0,
+       {kNotFound},
        "*.ZIP"},
-      {"a question mark is no wildcard", "NAME?.ZIP", CompactEntry("NAME1.ZIP", "One"), 0,
-       {kNotFound}, "NAME?.ZIP"},
-      {"brackets are no character class", "[AN]AME.ZIP", CompactEntry("NAME.ZIP", "Plain"), 0,
-       {kNotFound}, "[AN]AME.ZIP"},
-      {"a dot is no any-character", "NAME.ZIP", CompactEntry("NAMEXZIP", "X"), 0, {kNotFound},
+      {"a question mark is no wildcard",
+       "NAME?.ZIP",
+       CompactEntry("NAME1.ZIP", "One"),
+       0,
+       {kNotFound},
+       "NAME?.ZIP"},
+      {"brackets are no character class",
+       "[AN]AME.ZIP",
+       CompactEntry("NAME.ZIP", "Plain"),
+       0,
+       {kNotFound},
+       "[AN]AME.ZIP"},
+      {"a dot is no any-character",
+       "NAME.ZIP",
+       CompactEntry("NAMEXZIP", "X"),
+       0,
+       {kNotFound},
        "NAME.ZIP"},
-      {"a star found as itself", "*.zip", CompactEntry("*.ZIP", "Literal star"), 1, {}, "*.ZIP",
+      {"a star found as itself",
+       "*.zip",
+       CompactEntry("*.ZIP", "Literal star"),
+       1,
+       {},
+       "*.ZIP",
        " Literal star"},
-      {"brackets found as themselves", "n[1].zip", CompactEntry("N[1].ZIP", "Bracketed"), 1, {},
-       "N[1].ZIP", " Bracketed"},
+      {"brackets found as themselves",
+       "n[1].zip",
+       CompactEntry("N[1].ZIP", "Bracketed"),
+       1,
+       {},
+       "N[1].ZIP",
+       " Bracketed"},
       // Upper-casing touches a to z only; bytes of 0x80 and above are compared as they are.
-      {"a high byte matching itself", "caf\xe9.zip", CompactEntry("CAF\xe9.ZIP", "Cafe"), 1, {},
-       "CAF\xe9.ZIP", " Cafe"},
-      {"a high byte not folded", "caf\xe9.zip", CompactEntry("CAF\xc9.ZIP", "Cafe"), 0,
-       {kNotFound}, "CAF\xe9.ZIP"},
+      {"a high byte matching itself",
+       "caf\xe9.zip",
+       CompactEntry("CAF\xe9.ZIP", "Cafe"),
+       1,
+       {},
+       "CAF\xe9.ZIP",
+       " Cafe"},
+      {"a high byte not folded",
+       "caf\xe9.zip",
+       CompactEntry("CAF\xc9.ZIP", "Cafe"),
+       0,
+       {kNotFound},
+       "CAF\xe9.ZIP"},
       // No line is longer than 198 characters, so a longer name is never found.
-      {"a 300-character name", longName, CompactEntry(longName, "Long"), 0, {kNotFound},
+      {"a 300-character name",
+       longName,
+       CompactEntry(longName, "Long"),
+       0,
+       {kNotFound},
        std::string(300, 'N')},
       // A 198-character name fills a whole line, so its line end is read as the next line: no
       // layout fits, and the guess counts on into the size line. The declined guess is left in
       // the title, as a result of 0 allows.
-      {"a 198-character name", name198, CompactEntry(name198, "Long"), 0,
-       {Question("1\r"), kNotFound}, std::string(198, 'M'), "1\r"},
+      {"a 198-character name",
+       name198,
+       CompactEntry(name198, "Long"),
+       0,
+       {Question("1\r"), kNotFound},
+       std::string(198, 'M'),
+       "1\r"},
       // The empty name is in every line, even one of zero bytes; the guess finds no word start
       // before the end of the file, which is an unknown format.
       {"the empty name in zero bytes", "", std::string(10000, '\0'), 0, {kUnknown, kNotFound}, ""},

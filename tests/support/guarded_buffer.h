@@ -17,7 +17,8 @@ class GuardedBuffer {
   explicit GuardedBuffer(std::size_t size) : size_(size) {
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     length_ = (size + page - 1) / page * page + page;
-    void* base = ::mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* base =
+        ::mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED) {
       return;
     }
