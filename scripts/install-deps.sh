@@ -9,7 +9,7 @@ for group in "${@:-linux}"; do
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
     # Fuzzing (clang with its libFuzzer runtime) and the trace that proves nothing is written.
     hostile) packages+=(clang libclang-rt-14-dev strace) ;;
-    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace
+    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format
                     clang libclang-rt-14-dev) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac

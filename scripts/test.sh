@@ -12,6 +12,9 @@ for preset in default asan; do
   ctest --preset "$preset"
 done
 
+echo "=== lint ==="
+bash scripts/lint.sh build/default
+
 # --- hostile input: a short libFuzzer run of each fuzz target (ASan + UBSan), from the kept
 # corpus and regression inputs. CATASSIST_FUZZ_SECONDS sets the length of each run.
 echo "=== fuzz ==="
