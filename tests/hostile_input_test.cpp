@@ -156,8 +156,7 @@ TEST_F(HostileInput, AbstractThatArrivesFullOrNearlyFull) {
                                          {std::string(797, 'a'), "z", std::string(797, 'a') + "z"},
                                          {std::string(797, 'a'), "zz", std::string(797, 'a')}}) {
     SCOPED_TRACE(c.held.size());
-    ScriptedUi fresh;
-    ui = fresh;
+    ui = ScriptedUi{};
     GuardedCall guarded;
     guarded.abstract.SetText(c.held);
     Choose(
