@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing and we are root.
-# Usage: scripts/install-deps.sh GROUP...   (groups: linux, hostile, all)
+# Usage: scripts/install-deps.sh GROUP...   (groups: linux, hostile, catdesc, all)
 set -euo pipefail
 
 packages=()
@@ -9,8 +9,10 @@ for group in "${@:-linux}"; do
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
     # Fuzzing (clang with its libFuzzer runtime) and the trace that proves nothing is written.
     hostile) packages+=(clang libclang-rt-14-dev strace) ;;
-    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format
-                    clang libclang-rt-14-dev) ;;
+    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format)
+         packages+=(jq) # catdesc's end-to-end test reads its JSON with jq
+         packages+=(clang libclang-rt-14-dev) ;;
+    catdesc) packages+=(jq) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
