@@ -66,6 +66,15 @@ void StartingDirectory(char (&directory)[kPathCapacity]) {
   }
 }
 
+// Gives a host buffer that holds no terminator within its capacity one in its last byte. The
+// scan never reads past a buffer, but an output handed back as valid, and to the host's StripLF,
+// must be a text that ends inside it.
+void TerminateWithin(char* text, std::size_t capacity) {
+  if (strnlen(text, capacity) == capacity) {
+    text[capacity - 1] = '\0';
+  }
+}
+
 }  // namespace
 
 int SetupAssistant(host::Window owner) {
@@ -120,6 +129,9 @@ int StartAssist(host::Window owner, char* fileName, char* abstract, char* keywor
     host::ShowMessage(owner, kNotFoundText, kNotFoundCaption, kExclamation);
     return kAssistNotFound;
   }
+  TerminateWithin(abstract, catalog::kAbstractCapacity);
+  TerminateWithin(keywords, catalog::kKeywordsCapacity);
+  TerminateWithin(title, catalog::kTitleCapacity);
   StripLF(abstract);
   StripLF(keywords);
   StripLF(title);

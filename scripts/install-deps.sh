@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing and we are root.
-# Usage: scripts/install-deps.sh GROUP...   (groups: linux, catdesc, all, bench)
+# Usage: scripts/install-deps.sh GROUP...   (groups: linux, hostile, catdesc, bench, all)
 set -euo pipefail
 
 packages=()
 for group in "${@:-linux}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
+    # Fuzzing (clang with its libFuzzer runtime) and the trace that proves nothing is written.
+    hostile) packages+=(clang libclang-rt-14-dev strace) ;;
     all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format)
-         packages+=(jq) ;;  # catdesc's end-to-end test reads its JSON with jq
+         packages+=(jq) # catdesc's end-to-end test reads its JSON with jq
+         packages+=(clang libclang-rt-14-dev) ;;
     catdesc) packages+=(jq) ;;
     # The scan benchmark's peers and its memory figures (bench/run.sh); not needed by the tests.
     bench) packages+=(ripgrep time grep coreutils) ;;

@@ -14,3 +14,8 @@ done
 
 echo "=== lint ==="
 bash scripts/lint.sh build/default
+
+# --- hostile input: a short libFuzzer run of each fuzz target (ASan + UBSan), from the kept
+# corpus and regression inputs. CATASSIST_FUZZ_SECONDS sets the length of each run.
+echo "=== fuzz ==="
+bash scripts/fuzz.sh "${CATASSIST_FUZZ_SECONDS:-60}"

@@ -21,7 +21,8 @@ extern "C" int GetRegistryString(char* section, char* entry, char* out) {
     return 0;
   }
   // Writes exactly what the test put there, however long, as a careless host would.
-  std::memcpy(out, fake.downloadDirectory->c_str(), fake.downloadDirectory->size() + 1);
+  std::memcpy(out, fake.downloadDirectory->c_str(),
+              fake.downloadDirectory->size() + (fake.terminateSetting ? 1 : 0));
   return 1;
 }
 

@@ -9,6 +9,7 @@ namespace testing_support {
 
 struct FakeHostLibrary {
   std::optional<std::string> downloadDirectory;  // nullopt: the host has no such setting
+  bool terminateSetting = true;    // false: the setting is written without its terminating zero
   std::vector<std::string> calls;  // "GetRegistryString(section,entry)", "StripLF(text)"
 };
 

@@ -1,5 +1,6 @@
 #include "tests/support/scripted_ui.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace host {
@@ -32,6 +33,9 @@ bool RunOpenFileDialog(Window owner, OpenFileData& data) {
   ui->seenTitle = data.title != nullptr ? data.title : "";
   ui->seenFileName = data.fileName;
   data.error = ui->dialogError;
+  if (ui->afterDialog) {
+    ui->afterDialog();
+  }
   if (ui->dialogError != 0 || !ui->dialogOk) {
     return false;
   }

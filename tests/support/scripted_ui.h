@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ struct ScriptedUi {
   bool dialogOk = true;
   std::string chosenPath;
   std::uint32_t dialogError = 0;
+  // Runs as the dialog closes, before the module opens the chosen file: lets a test change the
+  // file under the module's feet.
+  std::function<void()> afterDialog;
 
   // What the dialog was given.
   int dialogRuns = 0;
