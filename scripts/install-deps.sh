@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing and we are root.
-# Usage: scripts/install-deps.sh GROUP...   (groups: linux, all)
+# Usage: scripts/install-deps.sh GROUP...   (groups: linux, windows, all)
 set -euo pipefail
 
 packages=()
-for group in "${@:-linux}"; do
+groups=("${@:-linux}")
+# The whole test command builds for Windows too.
+[[ " ${groups[*]} " == *" all "* ]] && groups+=(windows)
+for group in "${groups[@]}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
     all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace) ;;
+    # Windows builds: the mingw-w64 cross compilers, 64-bit Wine to run them, Xvfb for a screen.
+    windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine64 libwine fonts-wine
+                        xvfb xauth python3) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

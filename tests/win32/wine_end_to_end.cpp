@@ -12,6 +12,8 @@
 // The dialog's control identifiers and messages.
 #include <commdlg.h>
 #include <dlgs.h>
+// The dialog's extended error codes.
+#include <cderr.h>
 
 #include <atomic>
 #include <cstdio>
@@ -278,6 +280,122 @@ class User {
 };
 
 // ---------------------------------------------------------------------------------------------
+// A dialog result injected into the module: the system's dialog under Wine cannot be made to fail
+// with an extended error (a typed path longer than its buffer crashes it instead), so for that
+// path the module's import of the dialog is pointed at a stand-in that fails at once.
+
+struct InjectedDialogState {
+  DWORD error = 0;  // what CommDlgExtendedError reports after the failure
+  int calls = 0;
+  DWORD structSize = 0;
+  HWND owner = nullptr;
+  DWORD flags = 0;
+  std::string filter;  // the whole list, zero bytes included, up to and with the empty text
+  DWORD filterIndex = 0;
+  bool customFilter = false;
+  std::string initialDirectory;
+  std::string defaultExtension;
+  std::string title;
+  DWORD fileNameCapacity = 0;
+  std::string fileNameAtStart;
+  bool hasTemplate = false;
+  bool hasHook = false;
+};
+
+InjectedDialogState& InjectedDialog() {
+  static InjectedDialogState state;
+  return state;
+}
+
+BOOL WINAPI FakeGetOpenFileNameA(LPOPENFILENAMEA dialog) {
+  InjectedDialogState& d = InjectedDialog();
+  ++d.calls;
+  d.structSize = dialog->lStructSize;
+  d.owner = dialog->hwndOwner;
+  d.flags = dialog->Flags;
+  d.filter.clear();
+  for (const char* p = dialog->lpstrFilter; p != nullptr; p += std::strlen(p) + 1) {
+    d.filter.append(p, std::strlen(p) + 1);
+    if (*p == '\0') {
+      break;
+    }
+  }
+  d.filterIndex = dialog->nFilterIndex;
+  d.customFilter = dialog->lpstrCustomFilter != nullptr;
+  d.initialDirectory = dialog->lpstrInitialDir != nullptr ? dialog->lpstrInitialDir : "";
+  d.defaultExtension = dialog->lpstrDefExt != nullptr ? dialog->lpstrDefExt : "";
+  d.title = dialog->lpstrTitle != nullptr ? dialog->lpstrTitle : "";
+  d.fileNameCapacity = dialog->nMaxFile;
+  d.fileNameAtStart = dialog->lpstrFile != nullptr ? dialog->lpstrFile : "";
+  d.hasTemplate = (dialog->Flags & (OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE)) != 0 ||
+                  dialog->lpTemplateName != nullptr;
+  d.hasHook = (dialog->Flags & OFN_ENABLEHOOK) != 0 || dialog->lpfnHook != nullptr;
+  if (d.error == FNERR_BUFFERTOOSMALL && dialog->lpstrFile != nullptr && dialog->nMaxFile >= 2) {
+    // As the system does: the size the path would have needed, in the buffer's first two bytes.
+    const WORD needed = 300;
+    std::memcpy(dialog->lpstrFile, &needed, sizeof needed);
+  }
+  return FALSE;
+}
+
+DWORD WINAPI FakeCommDlgExtendedError() { return InjectedDialog().error; }
+
+// Points one imported function of a loaded module at a replacement, for this object's lifetime.
+class ImportPatch {
+ public:
+  ImportPatch(HMODULE module, const char* dll, const char* function, void* replacement) {
+    auto* const base = reinterpret_cast<BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0) {
+      return;
+    }
+    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         entry->Name != 0; ++entry) {
+      if (::lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) {
+        continue;
+      }
+      const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+      auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+      for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+        if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+          continue;
+        }
+        const auto* byName =
+            reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+        if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0) {
+          slot_ = &slots->u1.Function;
+        }
+      }
+    }
+    if (slot_ != nullptr) {
+      original_ = *slot_;
+      Write(reinterpret_cast<ULONG_PTR>(replacement));
+    }
+  }
+  ImportPatch(const ImportPatch&) = delete;
+  ImportPatch& operator=(const ImportPatch&) = delete;
+  ~ImportPatch() {
+    if (slot_ != nullptr) {
+      Write(original_);
+    }
+  }
+  bool Applied() const { return slot_ != nullptr; }
+
+ private:
+  void Write(ULONG_PTR value) {
+    DWORD previous = 0;
+    ::VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &previous);
+    *slot_ = value;
+    ::VirtualProtect(slot_, sizeof *slot_, previous, &previous);
+  }
+  decltype(IMAGE_THUNK_DATA::u1.Function)* slot_ = nullptr;
+  decltype(IMAGE_THUNK_DATA::u1.Function) original_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
 // The host side.
 
 class OwnerWindow {
@@ -314,6 +432,7 @@ class Module {
       ::FreeLibrary(handle_);
     }
   }
+  HMODULE handle() const { return handle_; }
   template <typename Function>
   Function Find(const char* name) const {
     return handle_ == nullptr ? nullptr
@@ -443,6 +562,9 @@ struct Case {
   Outputs before;                 // what the host passes in
   std::optional<Outputs> after;   // nullopt: the outputs stay as passed in
   std::string fileNameAfter;
+  // Replaces the system's dialog by one that fails at once with this extended error (0: the
+  // user cancelled), and checks the settings the module gave it.
+  std::optional<DWORD> injectedError;
 };
 
 const char kUnknownFormat[] =
@@ -459,10 +581,11 @@ std::string Question(const std::string& title) {
 
 class Runner {
  public:
-  Runner(StartFunction start, const std::string& iniPath, std::string shots)
-      : start_(start), iniPath_(iniPath), shots_(std::move(shots)) {}
+  Runner(HMODULE module, StartFunction start, const std::string& iniPath, std::string shots)
+      : module_(module), start_(start), iniPath_(iniPath), shots_(std::move(shots)) {}
 
   bool Run(const Case& c) {
+    failures_.clear();
     if (c.setting) {
       ::WritePrivateProfileStringA("Download Directorys", "Area One", c.setting->c_str(),
                                    iniPath_.c_str());
@@ -484,11 +607,24 @@ class Runner {
     c.before.title.copy(title.data(), title.size() - 1);
 
     User user(::GetCurrentProcessId(), owner.handle(), c.acts, shots_);
+    std::optional<ImportPatch> dialogPatch;
+    std::optional<ImportPatch> errorPatch;
+    if (c.injectedError) {
+      InjectedDialog() = {};
+      InjectedDialog().error = *c.injectedError;
+      dialogPatch.emplace(module_, "comdlg32.dll", "GetOpenFileNameA",
+                          reinterpret_cast<void*>(&FakeGetOpenFileNameA));
+      errorPatch.emplace(module_, "comdlg32.dll", "CommDlgExtendedError",
+                         reinterpret_cast<void*>(&FakeCommDlgExtendedError));
+      Check(dialogPatch->Applied() && errorPatch->Applied(),
+            "the module does not import the dialog from comdlg32.dll");
+    }
     const int result =
         start_(owner.handle(), name.data(), abstract.data(), keywords.data(), title.data());
+    dialogPatch.reset();
+    errorPatch.reset();
     const std::vector<Seen>& seen = user.Finish();
 
-    failures_.clear();
     Check(result == c.result, "result " + std::to_string(result) + ", expected " +
                                   std::to_string(c.result));
     CheckWindows(seen, c.windows);
@@ -500,6 +636,9 @@ class Runner {
     Check(::GetWindowLongPtrA(owner.handle(), GWLP_WNDPROC) == procedureBefore,
           "the owner's window procedure changed");
     Check(::IsWindowEnabled(owner.handle()) != FALSE, "the owner was left disabled");
+    if (c.injectedError) {
+      CheckDialogSettings(owner.handle(), *c.setting);
+    }
     return Report(c.name);
   }
 
@@ -616,6 +755,28 @@ class Runner {
     return failures_.empty();
   }
 
+  // What the system's dialog was given, field by field.
+  void CheckDialogSettings(HWND owner, const std::string& directory) {
+    const InjectedDialogState& d = InjectedDialog();
+    Check(d.calls == 1, "the dialog ran " + std::to_string(d.calls) + " times");
+    Check(d.structSize == sizeof(OPENFILENAMEA), "lStructSize " + std::to_string(d.structSize));
+    Check(d.owner == owner, "the dialog's owner is not the host's window");
+    Check(d.flags == 0x82004, "flags " + std::to_string(d.flags));
+    constexpr char kFilters[] =
+        "Catalog Files (*.CAT)\0*.CAT\0Recent Uploads (*.NEW) \0*.NEW\0Summaries (*.SUM) "
+        "\0*.SUM\0All Files (*.*) \0*.*\0Text (*.TXT) \0*.TXT\0";
+    Check(d.filter == std::string(kFilters, sizeof kFilters), "filters \"" + Shown(d.filter) + "\"");
+    Check(d.filterIndex == 1 && !d.customFilter, "filter index or custom filter");
+    Check(d.initialDirectory == directory, "initial directory \"" + d.initialDirectory + "\"");
+    Check(d.defaultExtension == "CAT", "default extension \"" + d.defaultExtension + "\"");
+    Check(d.title == kDialogTitle, "title \"" + d.title + "\"");
+    Check(d.fileNameCapacity == 260 && d.fileNameAtStart.empty(),
+          "file name buffer of " + std::to_string(d.fileNameCapacity) + " bytes holding \"" +
+              d.fileNameAtStart + "\"");
+    Check(!d.hasTemplate && !d.hasHook, "a template or hook of the module's own");
+  }
+
+  HMODULE module_;
   StartFunction start_;
   std::string iniPath_;
   std::string shots_;
@@ -634,11 +795,14 @@ int main(int argc, char** argv) {
   const std::string example = ReadWhole(WindowsPath(argv[2]));
   std::string hostExe;
   std::string shots;
+  std::string only;  // runs only the cases whose names hold this text
   for (int i = 3; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--host") == 0) {
       hostExe = WindowsPath(argv[i + 1]);
     } else if (std::strcmp(argv[i], "--shots") == 0) {
       shots = WindowsPath(argv[i + 1]);
+    } else if (std::strcmp(argv[i], "--only") == 0) {
+      only = argv[i + 1];
     }
   }
   if (example.empty()) {
@@ -688,7 +852,8 @@ int main(int argc, char** argv) {
                "Prints a map of the night sky for any date, time and latitude on an Epson-compatible "
                "dot-matrix printer. Constellation lines and names are optional; the bright-star "
                "list holds 1,600 stars down to magnitude 5."},
-       "STARCHRT.ZIP"},
+       "STARCHRT.ZIP",
+       std::nullopt},
       {"compact layout: TIDEWAY.ARJ",
        "TIDEWAY.ARJ",
        dir,
@@ -700,7 +865,8 @@ int main(int argc, char** argv) {
        Outputs{"   Tideway - tide tables for British ports", " TIDES SAILING TABLES",
                "Works out high and low water for forty ports from harmonic constants. Prints a "
                "month per page. Shareware, registration brings the Irish ports."},
-       "TIDEWAY.ARJ"},
+       "TIDEWAY.ARJ",
+       std::nullopt},
       {"headed layout: QUILTPAT.LZH",
        "QuiltPat.lzh",
        dir,
@@ -712,7 +878,8 @@ int main(int argc, char** argv) {
        Outputs{"Quilt Pattern Designer 2.1", "",
                "Lay out patchwork blocks on a grid, try colourways, and print templates at full "
                "size with seam allowances. Includes thirty traditional blocks."},
-       "QUILTPAT.LZH"},
+       "QUILTPAT.LZH",
+       std::nullopt},
       {"title-only line: the guess answered No is taken",
        "MORSEKEY.ZIP",
        dir,
@@ -722,7 +889,8 @@ int main(int argc, char** argv) {
        {Dialog(dir), Box("Question", Question(morse + "\r"), "Yes No")},
        {},
        Outputs{morse, "", ""},
-       "MORSEKEY.ZIP"},
+       "MORSEKEY.ZIP",
+       std::nullopt},
       {"title guess answered Yes, then No after an unrecognised entry",
        "name.zip",
        dir,
@@ -734,7 +902,8 @@ int main(int argc, char** argv) {
         Box("Question", Question("Second Guess\r"), "Yes No")},
        {"", "host keywords\r\n", ""},
        Outputs{"Second Guess", "host keywords", ""},
-       "NAME.ZIP"},
+       "NAME.ZIP",
+       std::nullopt},
       {"cancel: 0 and no message",
        "TIDEWAY.ARJ",
        dir,
@@ -744,7 +913,8 @@ int main(int argc, char** argv) {
        {Dialog(dir)},
        host,
        std::nullopt,
-       "TIDEWAY.ARJ"},
+       "TIDEWAY.ARJ",
+       std::nullopt},
       {"a missing file accepted through the create prompt: -2 and File Error",
        "TIDEWAY.ARJ",
        dir,
@@ -755,7 +925,8 @@ int main(int argc, char** argv) {
         Box("File Error", "Error opening library/catalogue file: " + missing + ".")},
        host,
        std::nullopt,
-       "TIDEWAY.ARJ"},
+       "TIDEWAY.ARJ",
+       std::nullopt},
       {"not found: Warning and 0",
        "NOSUCH.ZIP",
        dir,
@@ -765,7 +936,8 @@ int main(int argc, char** argv) {
        {Dialog(dir), Box("Warning", "Could not find named file in Library/Catalog")},
        host,
        std::nullopt,
-       "NOSUCH.ZIP"},
+       "NOSUCH.ZIP",
+       std::nullopt},
       {"Library Format Unknown once per unrecognised mention",
        "name.zip",
        dir,
@@ -778,7 +950,8 @@ int main(int argc, char** argv) {
         Box("Warning", "Could not find named file in Library/Catalog")},
        host,
        std::nullopt,
-       "NAME.ZIP"},
+       "NAME.ZIP",
+       std::nullopt},
       {"no host setting: the dialog starts in the current directory",
        "TIDEWAY.ARJ",
        std::nullopt,
@@ -790,7 +963,30 @@ int main(int argc, char** argv) {
        Outputs{"   Tideway - tide tables for British ports", " TIDES SAILING TABLES",
                "Works out high and low water for forty ports from harmonic constants. Prints a "
                "month per page. Shareware, registration brings the Irish ports."},
-       "TIDEWAY.ARJ"},
+       "TIDEWAY.ARJ",
+       std::nullopt},
+      {"dialog failure (injected FNERR_BUFFERTOOSMALL): -1 and ERROR with the code",
+       "TIDEWAY.ARJ",
+       dir,
+       dir,
+       {Press(IDOK)},
+       -1,
+       {Box("ERROR", "Error #12291 occurred.")},
+       host,
+       std::nullopt,
+       "TIDEWAY.ARJ",
+       FNERR_BUFFERTOOSMALL},
+      {"the dialog's settings as the system receives them (injected cancel)",
+       "TIDEWAY.ARJ",
+       dir,
+       dir,
+       {},
+       0,
+       {},
+       host,
+       std::nullopt,
+       "TIDEWAY.ARJ",
+       0},
       {"host setting: the dialog starts in the host's download directory",
        "TIDEWAY.ARJ",
        elsewhere,
@@ -800,17 +996,22 @@ int main(int argc, char** argv) {
        {Dialog(elsewhere)},
        host,
        std::nullopt,
-       "TIDEWAY.ARJ"},
+       "TIDEWAY.ARJ",
+       std::nullopt},
   };
 
-  Runner runner(start, ini, shots);
+  Runner runner(module.handle(), start, ini, shots);
   int failed = 0;
   for (const Case& c : cases) {
-    failed += runner.Run(c) ? 0 : 1;
+    if (c.name.find(only) != std::string::npos) {
+      failed += runner.Run(c) ? 0 : 1;
+    }
   }
-  failed += runner.RunSetup(setup) ? 0 : 1;
+  if (only.empty()) {
+    failed += runner.RunSetup(setup) ? 0 : 1;
+  }
   ::SetCurrentDirectoryA(dir.c_str());
-  if (!hostExe.empty()) {
+  if (!hostExe.empty() && only.empty()) {
     ::WritePrivateProfileStringA("Download Directorys", "Area One", dir.c_str(), ini.c_str());
     failed += runner.RunHost(hostExe, library) ? 0 : 1;
   }
