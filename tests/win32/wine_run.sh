@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Runs a Windows program under 64-bit Wine in a prefix of the build tree, quietly, and leaves no
+# Runs a Windows program under Wine in a prefix of the build tree, quietly, and leaves no
 # Wine process behind.
 #   wine_run.sh --prefix DIR --boot                 makes the prefix once (later runs check it)
 #   wine_run.sh --prefix DIR [--display] EXE ARG... runs EXE; --display gives it an X server of
 #                                                   its own (xvfb-run) when there is none
-# WINE may name the wine loader to use (default: wine64 on PATH, else /usr/lib/wine/wine64).
+# WINE may name the wine loader to use (default: wine64 on PATH, else /usr/lib/wine/wine64), and
+# WINEARCH the prefix's kind (default win64), WINE_BOOT_TIMEOUT the seconds the first start may take.
 set -euo pipefail
 
 prefix=""
@@ -22,11 +23,11 @@ done
 
 wine=${WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-[ -x "$wine" ] || { echo "wine_run.sh: no 64-bit Wine at $wine" >&2; exit 1; }
+[ -x "$wine" ] || { echo "wine_run.sh: no Wine at $wine" >&2; exit 1; }
 
 mkdir -p "$prefix"
 export WINEPREFIX=$(cd "$prefix" && pwd)
-export WINEARCH=win64
+export WINEARCH=${WINEARCH:-win64}
 export WINEDEBUG=-all
 # No Mono or Gecko installers (nothing here needs .NET or HTML), and no debugger: a crash ends
 # the program, and so the test, instead of waiting at a debugger nobody sees.
@@ -42,7 +43,7 @@ if [ "$boot" -eq 1 ]; then
   trap cleanup EXIT
   # The first start of a prefix takes a while; a hung one must not hold the tests forever.
   for attempt in 1 2; do
-    if timeout 240 "$wine" wineboot -i >/dev/null 2>&1 && timeout 120 "$wineserver" -w; then
+    if timeout "${WINE_BOOT_TIMEOUT:-240}" "$wine" wineboot -i >/dev/null 2>&1 && timeout 120 "$wineserver" -w; then
       touch "$WINEPREFIX/.catassist-booted"
       echo "wine prefix made: $WINEPREFIX"
       exit 0
