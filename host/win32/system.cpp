@@ -71,7 +71,9 @@ std::int64_t FileSize(File* file) {
   return static_cast<std::int64_t>(size.QuadPart);
 }
 
-int CompareTextIgnoreCase(const char* a, const char* b) { return ::lstrcmpiA(a, b); }
+int CompareTextIgnoreCase(const char* a, const char* b) {
+  return ::lstrcmpiA(a, b);
+}
 
 int FormatText(char (&out)[kFormatCapacity], const char* format, ...) {
   static_assert(kFormatCapacity == 1024, "wvsprintfA writes at most 1024 bytes");

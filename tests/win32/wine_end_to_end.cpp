@@ -47,16 +47,20 @@ struct Seen {
 // What the user does with the next window.
 struct Act {
   enum class Kind { Type, Cancel, Press } kind;
-  std::string text;  // Type: the name typed into the file-name box
-  int button = 0;    // Press: the button pressed in a message box
+  std::string text;            // Type: the name typed into the file-name box
+  int button = 0;              // Press: the button pressed in a message box
   const char* shot = nullptr;  // a file name: take a picture of the window before acting
 };
 
 Act Type(std::string name, const char* shot = nullptr) {
   return {Act::Kind::Type, std::move(name), 0, shot};
 }
-Act Cancel() { return {Act::Kind::Cancel, {}, 0, nullptr}; }
-Act Press(int button, const char* shot = nullptr) { return {Act::Kind::Press, {}, button, shot}; }
+Act Cancel() {
+  return {Act::Kind::Cancel, {}, 0, nullptr};
+}
+Act Press(int button, const char* shot = nullptr) {
+  return {Act::Kind::Press, {}, button, shot};
+}
 
 std::string Lower(std::string text) {
   for (char& c : text) {
@@ -220,8 +224,8 @@ class User {
     Seen seen;
     seen.caption = TextOf(window);
     const HWND owner = ::GetWindow(window, GW_OWNER);
-    seen.ownedByHost = owner != nullptr && (owner == host_ || (host_ == nullptr &&
-                                                               ClassOf(owner) != "#32770"));
+    seen.ownedByHost =
+        owner != nullptr && (owner == host_ || (host_ == nullptr && ClassOf(owner) != "#32770"));
     const HWND nameBox = FileNameBox(window);
     const bool isDialog = nameBox != nullptr && seen.caption == kDialogTitle;
     seen.kind = isDialog ? "dialog" : "box";
@@ -338,7 +342,9 @@ BOOL WINAPI FakeGetOpenFileNameA(LPOPENFILENAMEA dialog) {
   return FALSE;
 }
 
-DWORD WINAPI FakeCommDlgExtendedError() { return InjectedDialog().error; }
+DWORD WINAPI FakeCommDlgExtendedError() {
+  return InjectedDialog().error;
+}
 
 // Points one imported function of a loaded module at a replacement, for this object's lifetime.
 class ImportPatch {
@@ -357,7 +363,8 @@ class ImportPatch {
       if (::lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) {
         continue;
       }
-      const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+      const auto* names =
+          reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
       auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
       for (; names->u1.AddressOfData != 0; ++names, ++slots) {
         if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
@@ -436,8 +443,8 @@ class Module {
   template <typename Function>
   Function Find(const char* name) const {
     return handle_ == nullptr ? nullptr
-                              : reinterpret_cast<Function>(reinterpret_cast<void*>(
-                                    ::GetProcAddress(handle_, name)));
+                              : reinterpret_cast<Function>(
+                                    reinterpret_cast<void*>(::GetProcAddress(handle_, name)));
   }
 
  private:
@@ -542,7 +549,9 @@ struct Expect {
   bool ownedByHost = true;
 };
 
-Expect Dialog(std::string folder) { return {"dialog", kDialogTitle, std::move(folder), "", true}; }
+Expect Dialog(std::string folder) {
+  return {"dialog", kDialogTitle, std::move(folder), "", true};
+}
 Expect Box(std::string caption, std::string text, std::string buttons = "OK") {
   return {"box", std::move(caption), std::move(text), std::move(buttons), true};
 }
@@ -559,8 +568,8 @@ struct Case {
   std::vector<Act> acts;
   int result = 0;
   std::vector<Expect> windows;
-  Outputs before;                 // what the host passes in
-  std::optional<Outputs> after;   // nullopt: the outputs stay as passed in
+  Outputs before;                // what the host passes in
+  std::optional<Outputs> after;  // nullopt: the outputs stay as passed in
   std::string fileNameAfter;
   // Replaces the system's dialog by one that fails at once with this extended error (0: the
   // user cancelled), and checks the settings the module gave it.
@@ -625,8 +634,8 @@ class Runner {
     errorPatch.reset();
     const std::vector<Seen>& seen = user.Finish();
 
-    Check(result == c.result, "result " + std::to_string(result) + ", expected " +
-                                  std::to_string(c.result));
+    Check(result == c.result,
+          "result " + std::to_string(result) + ", expected " + std::to_string(c.result));
     CheckWindows(seen, c.windows);
     const Outputs expected = c.after.value_or(c.before);
     CheckText("title", title.data(), expected.title);
@@ -694,10 +703,9 @@ class Runner {
     ::CloseHandle(process.hProcess);
     ::CloseHandle(readEnd);
     Check(exitCode == 0, "exit status " + std::to_string(exitCode));
-    for (const char* line :
-         {"result: 1\r\n", "name: TIDEWAY.ARJ\r\n",
-          "title:    Tideway - tide tables for British ports\r\n",
-          "keywords:  TIDES SAILING TABLES\r\n"}) {
+    for (const char* line : {"result: 1\r\n", "name: TIDEWAY.ARJ\r\n",
+                             "title:    Tideway - tide tables for British ports\r\n",
+                             "keywords:  TIDES SAILING TABLES\r\n"}) {
       Check(output.find(line) != std::string::npos,
             "no line '" + Shown(line) + "' in the output:\n" + output);
     }
@@ -711,33 +719,33 @@ class Runner {
     }
   }
   void CheckText(const char* what, const std::string& got, const std::string& expected) {
-    Check(got == expected, std::string(what) + " is \"" + Shown(got) + "\", expected \"" +
-                               Shown(expected) + "\"");
+    Check(got == expected,
+          std::string(what) + " is \"" + Shown(got) + "\", expected \"" + Shown(expected) + "\"");
   }
   void CheckWindows(const std::vector<Seen>& seen, const std::vector<Expect>& expected) {
     for (std::size_t i = 0; i < seen.size() || i < expected.size(); ++i) {
       const std::string label = "window " + std::to_string(i + 1) + ": ";
       if (i >= seen.size()) {
-        Check(false, label + "never came: " + expected[i].kind + " \"" + expected[i].caption +
-                         "\"");
+        Check(false,
+              label + "never came: " + expected[i].kind + " \"" + expected[i].caption + "\"");
         continue;
       }
       const Seen& s = seen[i];
       if (i >= expected.size()) {
-        Check(false, label + "unexpected " + s.kind + " \"" + s.caption + "\": \"" +
-                         Shown(s.text) + "\"");
+        Check(false,
+              label + "unexpected " + s.kind + " \"" + s.caption + "\": \"" + Shown(s.text) + "\"");
         continue;
       }
       const Expect& e = expected[i];
-      Check(s.kind == e.kind && s.caption == e.caption,
-            label + s.kind + " \"" + s.caption + "\", expected " + e.kind + " \"" + e.caption +
-                "\"");
+      Check(
+          s.kind == e.kind && s.caption == e.caption,
+          label + s.kind + " \"" + s.caption + "\", expected " + e.kind + " \"" + e.caption + "\"");
       if (e.kind == "dialog") {
         Check(e.text.empty() || FolderKey(s.text) == FolderKey(e.text),
               label + "the dialog starts in \"" + s.text + "\", expected \"" + e.text + "\"");
       } else if (e.ownedByHost) {  // the dialog's own prompts are worded by the system
-        Check(s.text == e.text, label + "text \"" + Shown(s.text) + "\", expected \"" +
-                                    Shown(e.text) + "\"");
+        Check(s.text == e.text,
+              label + "text \"" + Shown(s.text) + "\", expected \"" + Shown(e.text) + "\"");
         Check(s.buttons == e.buttons,
               label + "buttons \"" + s.buttons + "\", expected \"" + e.buttons + "\"");
       }
@@ -765,7 +773,8 @@ class Runner {
     constexpr char kFilters[] =
         "Catalog Files (*.CAT)\0*.CAT\0Recent Uploads (*.NEW) \0*.NEW\0Summaries (*.SUM) "
         "\0*.SUM\0All Files (*.*) \0*.*\0Text (*.TXT) \0*.TXT\0";
-    Check(d.filter == std::string(kFilters, sizeof kFilters), "filters \"" + Shown(d.filter) + "\"");
+    Check(d.filter == std::string(kFilters, sizeof kFilters),
+          "filters \"" + Shown(d.filter) + "\"");
     Check(d.filterIndex == 1 && !d.customFilter, "filter index or custom filter");
     Check(d.initialDirectory == directory, "initial directory \"" + d.initialDirectory + "\"");
     Check(d.defaultExtension == "CAT", "default extension \"" + d.defaultExtension + "\"");
@@ -818,13 +827,12 @@ int main(int argc, char** argv) {
   const std::string ini = work.Name("tarvlib.ini");
   ::SetEnvironmentVariableA("TARVLIB_INI", ini.c_str());
 
-  const std::string damagedEntry =
-      "NAME.ZIP\r\nBytes: 1 Count: 1\r\n\r\nno colon here\r\n";
+  const std::string damagedEntry = "NAME.ZIP\r\nBytes: 1 Count: 1\r\n\r\nno colon here\r\n";
   const std::string damaged =
       work.Write("damaged.cat", damagedEntry + damagedEntry + "x\r\n" + damagedEntry);
-  const std::string guesses = work.Write(
-      "guesses.cat", "name.zip 1 2 3 First Guess\r\nsee name.zip for more\r\n" + damagedEntry +
-                         "NAME.ZIP 9 9 9 Second Guess\r\n");
+  const std::string guesses =
+      work.Write("guesses.cat", "name.zip 1 2 3 First Guess\r\nsee name.zip for more\r\n" +
+                                    damagedEntry + "NAME.ZIP 9 9 9 Second Guess\r\n");
   const std::string missing = work.Name("missing.cat");
 
   const Module module(moduleDir + "\\catassist.dll");
@@ -847,11 +855,11 @@ int main(int argc, char** argv) {
        1,
        {Dialog(dir)},
        {},
-       Outputs{"   Star Chart Printer for Dot-Matrix Printers",
-               " ASTRONOMY STARS PRINTER CHART",
-               "Prints a map of the night sky for any date, time and latitude on an Epson-compatible "
-               "dot-matrix printer. Constellation lines and names are optional; the bright-star "
-               "list holds 1,600 stars down to magnitude 5."},
+       Outputs{
+           "   Star Chart Printer for Dot-Matrix Printers", " ASTRONOMY STARS PRINTER CHART",
+           "Prints a map of the night sky for any date, time and latitude on an Epson-compatible "
+           "dot-matrix printer. Constellation lines and names are optional; the bright-star "
+           "list holds 1,600 stars down to magnitude 5."},
        "STARCHRT.ZIP",
        std::nullopt},
       {"compact layout: TIDEWAY.ARJ",
