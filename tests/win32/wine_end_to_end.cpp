@@ -209,6 +209,7 @@ class User {
 
   void Loop() {
     while (!stop_) {
+      Unstick();
       const HWND window = NextWindow();
       if (window == nullptr) {
         ::Sleep(30);
@@ -216,7 +217,24 @@ class User {
       }
       ::Sleep(200);  // as a person would, let it finish drawing before reading it
       handled_.insert(window);
+      answered_.emplace_back(window, ::GetTickCount());
       Handle(window);
+    }
+  }
+
+  // A window still waiting for the user 5 s after it was answered did not take the answer (a
+  // button it does not have, say): it is written down as stuck and closed, so that the call ends
+  // and the test fails instead of hanging.
+  void Unstick() {
+    for (auto& [window, when] : answered_) {
+      if (::IsWindow(window) && ::IsWindowVisible(window) && ::IsWindowEnabled(window) &&
+          ::GetTickCount() - when > 5000) {
+        seen_.push_back({"stuck", TextOf(window), "", "", false});
+        const bool isDialog = FileNameBox(window) != nullptr;
+        Click(window, isDialog ? IDCANCEL : (::GetDlgItem(window, IDNO) ? IDNO : IDOK));
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        when = ::GetTickCount();
+      }
     }
   }
 
@@ -278,6 +296,7 @@ class User {
   std::string shotDir_;
   std::size_t next_ = 0;
   std::set<HWND> handled_;
+  std::vector<std::pair<HWND, DWORD>> answered_;  // each window answered, and when
   std::vector<Seen> seen_;
   std::atomic<bool> stop_{false};
   HANDLE thread_ = nullptr;
