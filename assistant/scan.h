@@ -19,6 +19,8 @@ class ScanObserver : public catalog::GuessPrompt {
   ScanObserver() = default;
   ScanObserver(const ScanObserver&) = default;
   ScanObserver& operator=(const ScanObserver&) = default;
+  ScanObserver(ScanObserver&&) = default;
+  ScanObserver& operator=(ScanObserver&&) = default;
   ~ScanObserver() = default;
 };
 

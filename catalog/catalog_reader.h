@@ -28,6 +28,8 @@ class CatalogReader {
   CatalogReader() = default;
   CatalogReader(const CatalogReader&) = delete;
   CatalogReader& operator=(const CatalogReader&) = delete;
+  CatalogReader(CatalogReader&&) = delete;
+  CatalogReader& operator=(CatalogReader&&) = delete;
   ~CatalogReader() = default;
 
   // Opens an existing regular file read-only; never creates one. Failure sets failed.

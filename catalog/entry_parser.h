@@ -45,6 +45,8 @@ class GuessPrompt {
   GuessPrompt() = default;
   GuessPrompt(const GuessPrompt&) = default;
   GuessPrompt& operator=(const GuessPrompt&) = default;
+  GuessPrompt(GuessPrompt&&) = default;
+  GuessPrompt& operator=(GuessPrompt&&) = default;
   ~GuessPrompt() = default;
 };
 

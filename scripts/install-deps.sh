@@ -10,7 +10,7 @@ groups=("${@:-linux}")
 for group in "${groups[@]}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
-    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace) ;;
+    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format) ;;
     # Windows builds: the mingw-w64 cross compilers, 64-bit Wine to run them, Xvfb for a screen.
     windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine64 libwine fonts-wine
                         xvfb xauth python3) ;;

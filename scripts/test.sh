@@ -12,6 +12,9 @@ for preset in default asan; do
   ctest --preset "$preset"
 done
 
+echo "=== lint ==="
+bash scripts/lint.sh build/default
+
 # --- Windows: the module as shipped (win32) and the same code for 64-bit Wine (win64) -----------
 # win32: build, and check the DLL's exports and imports. win64: the same, and the end-to-end
 # tests with the real dialog and message boxes under Wine on a virtual screen.

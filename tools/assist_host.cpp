@@ -1,9 +1,9 @@
 // The reference host: plays the download manager. It loads the module at run time by its exported
 // names, calls it as the host would, and prints what came back.
 #include <dlfcn.h>
-#include <limits.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -82,6 +82,8 @@ class Module {
       : handle_(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
   Module(const Module&) = delete;
   Module& operator=(const Module&) = delete;
+  Module(Module&&) = delete;
+  Module& operator=(Module&&) = delete;
   ~Module() {
     if (handle_ != nullptr) {
       ::dlclose(handle_);

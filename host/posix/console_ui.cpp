@@ -132,6 +132,15 @@ std::vector<Filter> ParseFilters(const char* list) {
   return filters;
 }
 
+std::string JoinPath(const std::string& directory, std::string_view name) {
+  std::string path = directory;
+  if (path.empty() || path.back() != '/') {
+    path += '/';
+  }
+  path += name;
+  return path;
+}
+
 bool IsDirectory(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -155,7 +164,7 @@ std::vector<std::string> ListMatching(const std::string& directory, std::string_
       continue;
     }
     struct stat info {};
-    const std::string full = directory + "/" + name;
+    const std::string full = JoinPath(directory, name);
     if (::stat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
       names.push_back(name);
     }
@@ -196,7 +205,7 @@ std::string ResolveCase(const std::string& path) {
     }
   }
   ::closedir(dir);
-  return found.empty() ? path : (directory == "/" ? "/" : directory + "/") + found;
+  return found.empty() ? path : JoinPath(directory, found);
 }
 
 std::string AbsoluteDirectory(const char* directory) {
@@ -257,7 +266,7 @@ bool RunOpenFileDialog(Window /*owner*/, OpenFileData& data) {
       pattern = answer;
       continue;
     }
-    std::string path = answer[0] == '/' ? answer : directory + "/" + answer;
+    std::string path = answer[0] == '/' ? answer : JoinPath(directory, answer);
     if (IsDirectory(path)) {
       directory = path;
       continue;
