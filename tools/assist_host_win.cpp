@@ -87,6 +87,8 @@ class Module {
       : handle_(::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {}
   Module(const Module&) = delete;
   Module& operator=(const Module&) = delete;
+  Module(Module&&) = delete;
+  Module& operator=(Module&&) = delete;
   ~Module() {
     if (handle_ != nullptr) {
       ::FreeLibrary(handle_);
@@ -105,7 +107,7 @@ class Module {
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
     PAINTSTRUCT paint;
-    const HDC dc = ::BeginPaint(window, &paint);
+    HDC dc = ::BeginPaint(window, &paint);
     RECT area;
     ::GetClientRect(window, &area);
     constexpr char kText[] = "Download manager (reference host)";
@@ -124,6 +126,8 @@ class HostWindow {
     windowClass.lpfnWndProc = HostWindowProc;
     windowClass.hInstance = ::GetModuleHandleA(nullptr);
     windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    // The system's convention: a colour index plus one stands for its brush.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = kWindowClass;
     ::RegisterClassA(&windowClass);
@@ -137,6 +141,8 @@ class HostWindow {
   }
   HostWindow(const HostWindow&) = delete;
   HostWindow& operator=(const HostWindow&) = delete;
+  HostWindow(HostWindow&&) = delete;
+  HostWindow& operator=(HostWindow&&) = delete;
   ~HostWindow() {
     if (handle_ != nullptr) {
       ::DestroyWindow(handle_);

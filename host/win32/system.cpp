@@ -23,8 +23,8 @@ File* OpenFileForReading(const char* path) {
   // Read access only, and OPEN_EXISTING so that nothing is ever created or truncated. Other
   // programs may go on reading and writing the file while we read it: a catalogue that a capture
   // program still has open for writing is still a catalogue to us, and we never block it.
-  const HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     return nullptr;
   }
@@ -53,8 +53,10 @@ std::int64_t ReadFileAt(File* file, std::uint64_t offset, void* buffer, std::siz
   // The offset goes with each read, in two 32-bit halves, so that the 32-bit build reaches past
   // 4 GiB and no shared file position is involved.
   OVERLAPPED at{};
+  // NOLINTBEGIN(cppcoreguidelines-pro-type-union-access): the system's own structure
   at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFU);
   at.OffsetHigh = static_cast<DWORD>(offset >> 32U);
+  // NOLINTEND(cppcoreguidelines-pro-type-union-access)
   const DWORD wanted = size > 0x40000000U ? 0x40000000U : static_cast<DWORD>(size);
   DWORD got = 0;
   if (!::ReadFile(file->handle, buffer, wanted, &got, &at)) {
