@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks what a Windows machine sees of the module before running it: the machine type, exactly
 # the two entry points by name at ordinals 1 and 2, and imports from nothing but Windows system
-# DLLs and the host's tarvlib.dll, of which exactly GetRegistryString and StripLF.
+# DLLs and the host's tarvlib.dll, of which exactly GetRegistryString and StripLF; and a version
+# resource.
 # usage: check_dll.sh OBJDUMP DLL i686|x86_64
 set -euo pipefail
 objdump=$1
@@ -43,6 +44,11 @@ done <<<"$dlls"
 tarvlib=$(awk '/DLL Name: tarvlib.dll/ {on=1; next} on && /DLL Name:/ {on=0} on && NF==3 && $1 ~ /^[0-9a-f]+$/ {print $3}' <<<"$dump" | sort)
 [ "$tarvlib" = "$(printf 'GetRegistryString\nStripLF')" ] ||
   fail "imports from tarvlib.dll: $(echo ${tarvlib:-none})"
+
+# The version resource a host or the file's properties show (texts in UTF-16).
+resources=$(strings -el "$dll")
+grep -qx "Catalogue Assistant" <<<"$resources" || fail "no product name in a version resource"
+grep -q "^FileVersion$" <<<"$resources" || fail "no file version in a version resource"
 
 echo "DLLs: $(echo $dlls)"
 echo "exports: $(echo $exports)"
