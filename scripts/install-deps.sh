@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing and we are root.
-# Usage: scripts/install-deps.sh GROUP...   (groups: linux, windows, all)
+# Usage: scripts/install-deps.sh GROUP...   (groups: linux, catdesc, windows, all)
 set -euo pipefail
 
 packages=()
@@ -10,7 +10,9 @@ groups=("${@:-linux}")
 for group in "${groups[@]}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
-    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format) ;;
+    all) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils strace clang-tidy clang-format)
+         packages+=(jq) ;;  # catdesc's end-to-end test reads its JSON with jq
+    catdesc) packages+=(jq) ;;
     # Windows builds: the mingw-w64 cross compilers, 64-bit Wine to run them, Xvfb for a screen.
     windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine64 libwine fonts-wine
                         xvfb xauth python3) ;;
