@@ -84,7 +84,7 @@ std::size_t CatalogReader::ReadLine(char* line, int limit) {
       }
       break;
     }
-    const unsigned char* from = block_.get() + (offset_ - blockStart_);
+    const unsigned char* from = block_.get() + static_cast<std::size_t>(offset_ - blockStart_);
     const std::size_t available = blockLength_ - static_cast<std::size_t>(offset_ - blockStart_);
     const std::size_t want = std::min(available, room - stored);
     const void* feed = std::memchr(from, '\n', want);
@@ -121,7 +121,8 @@ int CatalogReader::GetChar() {
     failed_ = true;
     return kEndOfFile;
   }
-  const unsigned char byte = block_[offset_ - blockStart_];
+  // Fill() made offset_ - blockStart_ smaller than blockLength_, a size_t.
+  const unsigned char byte = block_[static_cast<std::size_t>(offset_ - blockStart_)];
   ++offset_;
   return byte;
 }

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing and we are root.
-# Usage: scripts/install-deps.sh GROUP...   (groups: linux, hostile, catdesc, bench, all)
+# Usage: scripts/install-deps.sh GROUP...   (groups: linux, hostile, catdesc, windows, bench, all)
 set -euo pipefail
 
 packages=()
-for group in "${@:-linux}"; do
+groups=("${@:-linux}")
+# The whole test command builds for Windows too.
+[[ " ${groups[*]} " == *" all "* ]] && groups+=(windows)
+for group in "${groups[@]}"; do
   case "$group" in
     linux) packages+=(cmake g++ make googletest libgtest-dev libgmock-dev binutils) ;;
     # Fuzzing (clang with its libFuzzer runtime) and the trace that proves nothing is written.
@@ -15,6 +18,9 @@ for group in "${@:-linux}"; do
     catdesc) packages+=(jq) ;;
     # The scan benchmark's peers and its memory figures (bench/run.sh); not needed by the tests.
     bench) packages+=(ripgrep time grep coreutils) ;;
+    # Windows builds: the mingw-w64 cross compilers, 64-bit Wine to run them, Xvfb for a screen.
+    windows) packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine64 libwine fonts-wine
+                        xvfb xauth python3) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
