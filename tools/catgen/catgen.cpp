@@ -23,7 +23,7 @@ class Random {
   bool Chance(unsigned percent) { return Between(1, 100) <= percent; }
   template <typename T, std::size_t N>
   const T& Pick(const std::array<T, N>& from) {
-    return from[Next() % N];
+    return from[static_cast<std::size_t>(Next() % N)];
   }
 
  private:
@@ -137,7 +137,8 @@ class Writer {
       std::string text =
           Words(random_.Chance(8) ? random_.Between(40, 120) : random_.Between(8, 12), i == 0);
       if (random_.Chance(15) && !recent_.empty()) {
-        text += " See also " + recent_[random_.Next() % recent_.size()] + ".";
+        text +=
+            " See also " + recent_[static_cast<std::size_t>(random_.Next() % recent_.size())] + ".";
       }
       if (random_.Chance(5)) {
         Line("");
@@ -150,7 +151,7 @@ class Writer {
     if (recent_.size() < 64) {
       recent_.push_back(name);
     } else {
-      recent_[random_.Next() % recent_.size()] = name;
+      recent_[static_cast<std::size_t>(random_.Next() % recent_.size())] = name;
     }
   }
 
