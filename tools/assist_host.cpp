@@ -9,20 +9,20 @@
 #include <string>
 #include <vector>
 
+#include "tools/host_common.h"
+
 namespace {
+
+using reference_host::Arguments;
+using reference_host::ExitFor;
+using reference_host::kExitNoModule;
+using reference_host::ParseArguments;
+using reference_host::Printable;
 
 using SetupFunction = int (*)(void*);
 using StartFunction = int (*)(void*, char*, char*, char*, char*);
 
 constexpr char kModuleName[] = "libcatalog_assistant.so";
-
-// Host exit statuses, one per result of _StartAssist.
-constexpr int kExitFound = 0;
-constexpr int kExitNotFound = 1;
-constexpr int kExitDialogError = 2;
-constexpr int kExitCannotOpen = 3;
-constexpr int kExitUsage = 64;
-constexpr int kExitNoModule = 69;
 
 constexpr char kHelp[] =
     "usage: assist-host [--module PATH] FILE-NAME\n"
@@ -45,25 +45,6 @@ constexpr char kHelp[] =
     "\n"
     "Exit status: 0 result 1 (found), 1 result 0 (cancelled or not found), 2 result -1 (dialog\n"
     "error), 3 result -2 (catalogue cannot be opened), 64 usage error, 69 module not loaded.\n";
-
-std::string Printable(const char* text) {
-  std::string out;
-  for (const char* p = text; *p != '\0'; ++p) {
-    const auto c = static_cast<unsigned char>(*p);
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c < 0x20 || c == 0x7F) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
 
 std::string BesideThisProgram(const char* name) {
   char self[PATH_MAX];
@@ -96,46 +77,16 @@ class Module {
   void* handle_;
 };
 
-int ExitFor(int result) {
-  switch (result) {
-    case 1:
-      return kExitFound;
-    case 0:
-      return kExitNotFound;
-    case -1:
-      return kExitDialogError;
-    default:
-      return kExitCannotOpen;
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string modulePath = BesideThisProgram(kModuleName);
-  bool setup = false;
-  const char* fileName = nullptr;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kHelp, stdout);
-      return 0;
-    }
-    if (arg == "--module" && i + 1 < argc) {
-      modulePath = argv[++i];
-    } else if (arg == "--setup") {
-      setup = true;
-    } else if (arg.starts_with("--") || fileName != nullptr) {
-      std::fprintf(stderr, "assist-host: unexpected argument '%s'\n%s", argv[i], kHelp);
-      return kExitUsage;
-    } else {
-      fileName = argv[i];
-    }
+  Arguments arguments{BesideThisProgram(kModuleName)};
+  if (const int status = ParseArguments(argc, argv, kHelp, arguments); status >= 0) {
+    return status;
   }
-  if (setup == (fileName != nullptr)) {
-    std::fputs(kHelp, stderr);
-    return kExitUsage;
-  }
+  const std::string& modulePath = arguments.modulePath;
+  const char* const fileName = arguments.fileName;
+  const bool setup = arguments.setup;
 
   const Module module(modulePath);
   if (!module.Loaded()) {

@@ -11,7 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "tools/host_common.h"
+
 namespace {
+
+using reference_host::Arguments;
+using reference_host::ExitFor;
+using reference_host::kExitNoModule;
+using reference_host::ParseArguments;
+using reference_host::Printable;
 
 using SetupFunction = int(__cdecl*)(HWND);
 using StartFunction = int(__cdecl*)(HWND, char*, char*, char*, char*);
@@ -19,13 +27,6 @@ using StartFunction = int(__cdecl*)(HWND, char*, char*, char*, char*);
 constexpr char kModuleName[] = "catassist.dll";
 constexpr char kWindowClass[] = "CatalogueAssistantReferenceHost";
 
-// Host exit statuses, one per result of _StartAssist, as in the Linux reference host.
-constexpr int kExitFound = 0;
-constexpr int kExitNotFound = 1;
-constexpr int kExitDialogError = 2;
-constexpr int kExitCannotOpen = 3;
-constexpr int kExitUsage = 64;
-constexpr int kExitNoModule = 69;
 constexpr int kExitNoWindow = 70;
 
 constexpr char kHelp[] =
@@ -50,25 +51,6 @@ constexpr char kHelp[] =
     "Exit status: 0 result 1 (found), 1 result 0 (cancelled or not found), 2 result -1 (dialog\n"
     "error), 3 result -2 (catalogue cannot be opened), 64 usage error, 69 module not loaded,\n"
     "70 no window.\n";
-
-std::string Printable(const char* text) {
-  std::string out;
-  for (const char* p = text; *p != '\0'; ++p) {
-    const auto c = static_cast<unsigned char>(*p);
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c < 0x20 || c == 0x7F) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
 
 std::string BesideThisProgram(const char* name) {
   char self[MAX_PATH];
@@ -155,46 +137,16 @@ class HostWindow {
   HWND handle_ = nullptr;
 };
 
-int ExitFor(int result) {
-  switch (result) {
-    case 1:
-      return kExitFound;
-    case 0:
-      return kExitNotFound;
-    case -1:
-      return kExitDialogError;
-    default:
-      return kExitCannotOpen;
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string modulePath = BesideThisProgram(kModuleName);
-  bool setup = false;
-  const char* fileName = nullptr;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kHelp, stdout);
-      return 0;
-    }
-    if (arg == "--module" && i + 1 < argc) {
-      modulePath = argv[++i];
-    } else if (arg == "--setup") {
-      setup = true;
-    } else if (arg.starts_with("--") || fileName != nullptr) {
-      std::fprintf(stderr, "assist-host: unexpected argument '%s'\n%s", argv[i], kHelp);
-      return kExitUsage;
-    } else {
-      fileName = argv[i];
-    }
+  Arguments arguments{BesideThisProgram(kModuleName)};
+  if (const int status = ParseArguments(argc, argv, kHelp, arguments); status >= 0) {
+    return status;
   }
-  if (setup == (fileName != nullptr)) {
-    std::fputs(kHelp, stderr);
-    return kExitUsage;
-  }
+  const std::string& modulePath = arguments.modulePath;
+  const char* const fileName = arguments.fileName;
+  const bool setup = arguments.setup;
 
   const Module module(modulePath);
   if (!module.Loaded()) {
